@@ -1,0 +1,52 @@
+# Pomvex: the two commands a player or developer needs are `make play` and
+# `make test`; everything else is a step of those or a convenience.
+
+BUILD      := build
+ASAN_BUILD := build-asan
+RUN        := $(BUILD)/run
+CMAKE_ARGS := -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPOMVEX_WERROR=ON
+# The sanitizer build links the pictures of the normal build instead of
+# rasterising them a second time.
+ASAN_ARGS  := -G Ninja -DCMAKE_BUILD_TYPE=Debug -DPOMVEX_WERROR=ON -DPOMVEX_SANITIZE=ON \
+              -DPOMVEX_PICTURES_FROM=$(CURDIR)/$(RUN)/Data
+
+.PHONY: deps configure build play test test-normal test-asan bench options editor \
+        contact-sheet fuzz clean
+
+deps:
+	@scripts/install-deps.sh
+
+configure: deps
+	@cmake -S . -B $(BUILD) $(CMAKE_ARGS) > /dev/null
+
+build: configure
+	cmake --build $(BUILD)
+
+play: build
+	cd $(RUN) && ../pomvex
+
+options: build
+	cd $(RUN) && ../pomvex-options
+
+editor: build
+	cd $(RUN) && ../powerup-editor
+
+test: test-normal test-asan
+
+test-normal: build
+	ctest --test-dir $(BUILD) --output-on-failure -j2
+
+test-asan: build
+	@cmake -S . -B $(ASAN_BUILD) $(ASAN_ARGS) > /dev/null
+	cmake --build $(ASAN_BUILD)
+	ctest --test-dir $(ASAN_BUILD) --output-on-failure -j2
+
+bench: build
+	cmake --build $(BUILD) --target pomvex-bench
+	cd $(RUN) && SDL_VIDEODRIVER=dummy ../pomvex-bench
+
+contact-sheet: build
+	cmake --build $(BUILD) --target contact-sheet
+
+clean:
+	rm -rf $(BUILD) $(ASAN_BUILD)

@@ -1,0 +1,128 @@
+// Entity lists: doubly linked lists of zero-filled records with one cursor.
+//
+// The cursor rules are what every update loop relies on:
+//   - add() inserts a fresh record after the current one (at the front when
+//     there is none) and makes it current;
+//   - reset() leaves no current record, so the next next() yields the first;
+//   - next() moves on and yields the record, or yields nullptr at the end and
+//     stays on the last;
+//   - remove() deletes the current record and makes the previous one current
+//     (none if it was the first), so a loop of next() steps goes on with the
+//     record after the deleted one.
+// Deleted nodes are kept for reuse, so a game in full swing adds and removes
+// shots without touching the heap.
+#pragma once
+
+#include <type_traits>
+
+template <class T>
+class EntityList {
+public:
+    EntityList() = default;
+    EntityList(const EntityList&) = delete;
+    EntityList& operator=(const EntityList&) = delete;
+    ~EntityList() {
+        clear();
+        while (spare_) {
+            Node* n = spare_;
+            spare_ = n->next;
+            delete n;
+        }
+    }
+
+    T* add() {
+        Node* n = spare_;
+        if (n) {
+            spare_ = n->next;
+            n->record = T{};
+        } else {
+            n = new Node{};
+        }
+        Node* after = current_;
+        n->prev = after;
+        n->next = after ? after->next : head_;
+        if (n->next)
+            n->next->prev = n;
+        else
+            tail_ = n;
+        if (after)
+            after->next = n;
+        else
+            head_ = n;
+        current_ = n;
+        ++count_;
+        return &n->record;
+    }
+
+    void reset() { current_ = nullptr; }
+
+    T* next() {
+        Node* n = current_ ? current_->next : head_;
+        if (!n) return nullptr;
+        current_ = n;
+        return &n->record;
+    }
+
+    T* current() { return current_ ? &current_->record : nullptr; }
+
+    void remove() {
+        Node* n = current_;
+        if (!n) return;
+        if (n->prev)
+            n->prev->next = n->next;
+        else
+            head_ = n->next;
+        if (n->next)
+            n->next->prev = n->prev;
+        else
+            tail_ = n->prev;
+        current_ = n->prev;
+        n->next = spare_;
+        n->prev = nullptr;
+        spare_ = n;
+        --count_;
+    }
+
+    int count() const { return count_; }
+
+    // Makes element number index (0 = first) current and yields it.
+    T* select(int index) {
+        if (index < 0 || index >= count_) return nullptr;
+        Node* n = head_;
+        for (int i = 0; i < index; ++i) n = n->next;
+        current_ = n;
+        return &n->record;
+    }
+
+    void clear() {
+        while (head_) {
+            Node* n = head_;
+            head_ = n->next;
+            n->record = T{};  // let go of what the record holds (names, ...)
+            n->next = spare_;
+            n->prev = nullptr;
+            spare_ = n;
+        }
+        tail_ = current_ = nullptr;
+        count_ = 0;
+    }
+
+    // Read-only walk that leaves the cursor alone (drawing order checks,
+    // digests, tests).
+    template <class F>
+    void forEach(F&& f) const {
+        for (const Node* n = head_; n; n = n->next) f(n->record);
+    }
+
+private:
+    struct Node {
+        T record{};
+        Node* prev = nullptr;
+        Node* next = nullptr;
+    };
+    Node* head_ = nullptr;
+    Node* tail_ = nullptr;
+    Node* current_ = nullptr;
+    Node* spare_ = nullptr;
+    int count_ = 0;
+};

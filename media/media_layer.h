@@ -1,0 +1,151 @@
+// The media layer: everything the game needs of the platform — the window and
+// its 1366 x 768 canvas, sprites, text, keyboard and mouse, random numbers, the
+// time of day, text files and entity lists. No game file includes SDL, pixman,
+// libpng or libjpeg; they include this header.
+//
+// Sprites are addressed by slot numbers the game chooses. Every operation on a
+// slot that holds no picture does nothing and returns 0, so a missing picture
+// never stops the game.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "datafiles/numbers.h"
+#include "datafiles/text_file.h"
+#include "media/entity_list.h"
+
+constexpr int kCanvasWidth = 1366;
+constexpr int kCanvasHeight = 768;
+
+// Colours are red + green * 256 + blue * 65536.
+constexpr int rgb(int red, int green, int blue) { return red + green * 256 + blue * 65536; }
+
+// ---- start and end -------------------------------------------------------
+
+// Starts the services that need no window (display queries, message boxes,
+// input state, the random generator). Returns false when the video system
+// cannot start at all.
+bool initMedia();
+// Releases the window, sprites, fonts and every library the layer started.
+void shutdownMedia();
+
+// ---- screen and frame ----------------------------------------------------
+
+struct DisplaySize {
+    int width;
+    int height;
+};
+DisplaySize primaryDisplaySize();
+
+// Opens the borderless window of width x height pixels at the top-left corner
+// of the display; the canvas is scaled into it with black bands where the
+// window's shape differs from 16:9. Returns false when no window could be made.
+bool openScreen(int width, int height, const char* title);
+// Shows the canvas, handles pending window events and keeps the game at 60
+// steps per second whatever the display's refresh rate.
+void flip();
+void clearCanvas(int colour);
+// True once the user asked to close the window (the request is remembered).
+bool pollWindowEvents();
+// Modal box with an OK button; on a machine without a display it only writes
+// the text to stderr. Texts are Windows-1252.
+void messageBox(std::string_view title, std::string_view text);
+
+// Where the canvas lands in a window of the given size: top-left corner and
+// size in window pixels.
+struct CanvasPlacement {
+    int x, y, width, height;
+};
+CanvasPlacement canvasPlacement(int windowWidth, int windowHeight);
+
+// ---- sprites -------------------------------------------------------------
+
+void setTransparentColour(int colour);
+// Mode 0: plain; 4: also usable by rotatable sprites; 12: like 4 and keeping
+// the picture's own alpha channel. Returns nonzero on success; a picture that
+// does not decode leaves the slot empty.
+int loadSprite(int slot, const std::string& file, int mode);
+void freeSprite(int slot);
+bool spriteLoaded(int slot);
+int width(int slot);   // width of the displayed rectangle
+int height(int slot);  // height of the displayed rectangle
+int fullWidth(int slot);
+int fullHeight(int slot);
+
+void drawOpaque(int slot, int x, int y);
+void drawTransparent(int slot, int x, int y);
+void drawTinted(int slot, int x, int y, int colour);
+void drawTranslucent(int slot, int x, int y, int opacity);
+void fillAdditive(int x, int y, int w, int h, int red, int green, int blue);
+void clip(int slot, int x, int y, int w, int h);
+bool collide(int slotA, int xA, int yA, int slotB, int xB, int yB);
+bool collidePixels(int slotA, int xA, int yA, int slotB, int xB, int yB);
+void grabCanvas(int slot, int x, int y, int w, int h);
+
+void makeRotatable(int number, int slot);
+void rotate(int number, double degrees, int add);
+double rotation(int number);
+void drawRotatable(int number, int x, int y, int opacity);
+void beginRotated();
+void endRotated();
+
+// ---- text ----------------------------------------------------------------
+// Texts are Windows-1252 bytes, as everywhere in the game.
+
+void beginText();
+void endText();
+void loadFont(int id, const std::string& face, int size);
+void useFont(int id);
+void setTextColour(int colour);
+void setTextTransparent();
+void drawText(int x, int y, std::string_view text);
+void drawText(int x, int y, std::string_view text, int colour);
+int textWidth(std::string_view text);
+void drawLine(int x1, int y1, int x2, int y2, int colour);
+
+// ---- input ---------------------------------------------------------------
+// Keys are DirectInput scan codes.
+
+namespace key {
+constexpr int Escape = 0x01;
+constexpr int Return = 0x1C;
+constexpr int W = 0x11, A = 0x1E, S = 0x1F, D = 0x20;
+constexpr int T = 0x14, F = 0x21, G = 0x22, H = 0x23;
+constexpr int P = 0x19, L = 0x26;
+constexpr int OUmlaut = 0x27, AUmlaut = 0x28;  // Ö and Ä on a German keyboard
+constexpr int Up = 0xC8, Down = 0xD0, Left = 0xCB, Right = 0xCD;
+}  // namespace key
+
+void readKeyboard();
+bool keyHeld(int code);
+void readMouse();
+int mouseX();
+int mouseY();
+bool mouseButtonHeld(int button);
+
+// ---- other services ------------------------------------------------------
+
+// A whole number from 0 to max, both ends included.
+int random(int max);
+void seedRandom(std::uint64_t seed);
+
+struct TimeOfDay {
+    int hours, minutes;
+};
+TimeOfDay localTimeOfDay();
+
+// ---- test entry ----------------------------------------------------------
+// Lets tests and replays drive the game as a player would: the held state
+// replaces what the devices report until scriptedInput(false).
+
+void scriptedInput(bool on);
+void scriptKey(int code, bool down);
+void scriptMouse(int x, int y, bool leftButton);
+void scriptCloseRequest();
+// Reads one canvas pixel as 0xRRGGBB.
+std::uint32_t canvasPixel(int x, int y);
+const std::uint32_t* canvasPixels();  // kCanvasWidth * kCanvasHeight, 0xXXRRGGBB
+// Fixes the time of day reported by localTimeOfDay (hours < 0: the clock again).
+void scriptTimeOfDay(int hours, int minutes);

@@ -1,0 +1,46 @@
+#include "tests/test_support.h"
+
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
+
+namespace fs = std::filesystem;
+
+ScratchFolder::ScratchFolder() {
+    char templ[] = "/tmp/pomvex-test-XXXXXX";
+    if (!::mkdtemp(templ)) throw std::runtime_error("mkdtemp failed");
+    path_ = templ;
+    fs::create_directories(path_ + "/Data/CustomPU");
+    fs::create_directories(path_ + "/Eigene Smileys");
+    previous_ = fs::current_path().string();
+    fs::current_path(path_);
+}
+
+ScratchFolder::~ScratchFolder() {
+    std::error_code ec;
+    fs::current_path(previous_, ec);
+    fs::remove_all(path_, ec);
+}
+
+void ScratchFolder::linkPictures() const {
+    const fs::path source = fs::path(POMVEX_RUN_DIR) / "Data";
+    std::error_code ec;
+    for (const auto& entry : fs::directory_iterator(source, ec)) {
+        if (!entry.is_regular_file()) continue;
+        fs::create_symlink(entry.path(), fs::path(path_) / "Data" / entry.path().filename(), ec);
+    }
+}
+
+std::string readFileBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void writeFileBytes(const std::string& path, const std::string& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << bytes;
+}
