@@ -8,7 +8,8 @@
 //     stays on the last;
 //   - remove() deletes the current record and makes the previous one current
 //     (none if it was the first), so a loop of next() steps goes on with the
-//     record after the deleted one.
+//     record after the deleted one;
+//   - append() adds at the end whatever the cursor is on.
 // Deleted nodes are kept for reuse, so a game in full swing adds and removes
 // shots without touching the heap.
 #pragma once
@@ -17,18 +18,19 @@
 
 template <class T>
 class EntityList {
-public:
+  public:
     EntityList() = default;
     EntityList(const EntityList&) = delete;
     EntityList& operator=(const EntityList&) = delete;
-    ~EntityList() {
-        clear();
-        while (spare_) {
-            Node* n = spare_;
-            spare_ = n->next;
-            delete n;
+    EntityList(EntityList&& other) noexcept { take(other); }
+    EntityList& operator=(EntityList&& other) noexcept {
+        if (this != &other) {
+            freeAll();
+            take(other);
         }
+        return *this;
     }
+    ~EntityList() { freeAll(); }
 
     T* add() {
         Node* n = spare_;
@@ -52,6 +54,13 @@ public:
         current_ = n;
         ++count_;
         return &n->record;
+    }
+
+    // Adds a fresh record after the last one, whatever is current, and makes
+    // it current: for lists that keep creation order.
+    T* append() {
+        current_ = tail_;
+        return add();
     }
 
     void reset() { current_ = nullptr; }
@@ -114,7 +123,28 @@ public:
         for (const Node* n = head_; n; n = n->next) f(n->record);
     }
 
-private:
+  private:
+    struct Node;
+
+    void freeAll() {
+        clear();
+        while (spare_) {
+            Node* n = spare_;
+            spare_ = n->next;
+            delete n;
+        }
+    }
+
+    void take(EntityList& other) {
+        head_ = other.head_;
+        tail_ = other.tail_;
+        current_ = other.current_;
+        spare_ = other.spare_;
+        count_ = other.count_;
+        other.head_ = other.tail_ = other.current_ = other.spare_ = nullptr;
+        other.count_ = 0;
+    }
+
     struct Node {
         T record{};
         Node* prev = nullptr;

@@ -1,0 +1,69 @@
+// GameState: the one global record of the game. Every part of the game reads
+// and writes the fields it needs here directly; there is no other channel
+// between them. It is filled with start values at program start and lives
+// until the process ends.
+#pragma once
+
+#include <string>
+
+#include "game/players/player.h"
+#include "game/players/shot.h"
+#include "game/shell/animation.h"
+#include "game/world/item.h"
+#include "game/world/opponent.h"
+#include "game/world/turret.h"
+#include "media/media_layer.h"
+
+struct GameState {
+    // ---- settings, from Data/Optionen.txt --------------------------------
+    double playerCount = 1;  // 1 or 2
+    double difficulty = 0;   // 0 "Easy-Peasy", 1 "Normal", 2 "Krank"
+    double windowWidth = 0, windowHeight = 0;
+    double customPowerUpsEnabled = 0;
+
+    // ---- run-time values ---------------------------------------------------
+    std::string versionText;
+    double livesTotal = 0;  // lives granted for a game
+    double livesLeft = 0;   // the shared pool: each death of either player takes one
+    double gameOver = 0;    // 1 in every frame in which the pool is empty
+    double fadeAlpha = 0;   // opacity of the black overlay; never reset between games
+    double spawnTimer = 0;  // counted by the opponent spawner
+    double customPowerUpCount = 0;
+
+    // ---- screens -------------------------------------------------------------
+    int logoLevel = 0, logoPhase = 0, logoHold = 0;  // intro fade: grey level, phase, hold
+    int introDone = 0, escapeSeen = 0, clickSeen = 0;
+    double menuHover = 0;   // id of the title-screen region under the mouse
+    double blinkLevel = 0;  // grey level of the blinking "Enter drücken!"
+    int blinkFalling = 0;
+    int paused = 0;
+    int pauseChoice = 0;  // 0 continue, 1 end the game; kept from pause to pause
+    double placementMark = 0;
+
+    // ---- players ---------------------------------------------------------------
+    Player players[2];  // first and second player
+
+    // ---- entity lists, created empty at start-up in this order ------------------
+    EntityList<Animation> animations;  // not cleared between games
+    EntityList<PowerUpItem> items;
+    EntityList<Turret> turrets;
+    EntityList<TurretShot> turretShots;
+    EntityList<Opponent> opponents;
+    EntityList<Shot> shots;
+
+    // ---- platform ----------------------------------------------------------------
+    bool closeRequested = false;  // the window's close request: end at once, no saving
+    long long frameNumber = 0;    // game frames run since start-up
+};
+
+extern GameState game;
+
+inline Player& firstPlayer() {
+    return game.players[0];
+}
+inline Player& secondPlayer() {
+    return game.players[1];
+}
+inline bool twoPlayerGame() {
+    return game.playerCount == 2;
+}

@@ -1,0 +1,109 @@
+#include "game/shell/main_loop.h"
+
+#include "game/shell/frame_steps.h"
+#include "game/shell/game_state.h"
+#include "game/shell/picture_catalogue.h"
+
+namespace {
+
+void drawFadeOverlay() {
+    beginRotated();
+    drawRotatable(kBlackSlot, 0, 0, roundToInt(game.fadeAlpha));
+    endRotated();
+}
+
+// The black overlay: fades a game in from black and, once the lives are
+// gone, out to black again, which ends the game.
+void fadeStep() {
+    if (game.livesLeft <= 0) {
+        game.gameOver = 1;
+        drawFadeOverlay();
+        game.fadeAlpha += 1;
+        firstPlayer().active = 0;
+        secondPlayer().active = 0;
+    }
+    if (game.fadeAlpha > 1 && game.gameOver == 0) {
+        drawFadeOverlay();
+        game.fadeAlpha -= 1;
+    }
+}
+
+}  // namespace
+
+void grantLives() {
+    static constexpr double lives[2][3] = {{4, 3, 2}, {5, 4, 3}};
+    const int players = twoPlayerGame() ? 1 : 0;
+    const int d = roundToInt(game.difficulty);
+    // A hand-edited difficulty outside 0..2 plays with the lives of the
+    // nearest one rather than with none.
+    game.livesTotal = lives[players][d < 0 ? 0 : d > 2 ? 2 : d];
+    game.livesLeft = game.livesTotal;
+}
+
+bool runGameFrame() {
+    readMouse();
+    readKeyboard();
+    if (pollWindowEvents()) {
+        game.closeRequested = true;
+        return false;
+    }
+    ++game.frameNumber;
+    drawOpaque(kBackgroundSlot, 0, 0);
+    for (Player& p : game.players) p.driftX = p.driftY = 0;
+
+    beginText();
+    updateTurrets();
+    setTextTransparent();
+    updatePowerUpItems();
+    updateOpponents();
+    updateAnimations();
+    updateShots();
+    playerPhase(0);
+    if (twoPlayerGame()) playerPhase(1);
+    capHealth();
+    beginRotated();
+    updateTurretShots();
+    endRotated();
+    drawHealthBars();
+    drawLivesStrip();
+    drawStatusLines();
+    drawNameLabels();
+    endText();
+
+    fadeStep();
+    flip();
+    if (keyHeld(key::Escape)) runPauseScreen();
+    spawnOpponents();
+    return game.fadeAlpha != 255 && !game.closeRequested;
+}
+
+void runGame() {
+    while (runGameFrame()) {
+    }
+}
+
+void resetForNextGame() {
+    resetPlayerForNextGame(firstPlayer(), 0);
+    resetPlayerForNextGame(secondPlayer(), 1);
+    game.shots.clear();
+    game.opponents.clear();
+    game.items.clear();
+    game.turrets.clear();
+    game.turretShots.clear();
+    game.livesLeft = game.livesTotal;
+}
+
+LoopEnd runOuterLoop() {
+    for (;;) {
+        game.gameOver = 0;
+        // The title screen is not built yet: every game starts at once, and
+        // the window's close request is the way out.
+        static constexpr double spawnTimers[3] = {400, 200, 100};
+        const int d = roundToInt(game.difficulty);
+        game.spawnTimer = spawnTimers[d < 0 ? 0 : d > 2 ? 2 : d];
+        grantLives();
+        runGame();
+        if (game.closeRequested) return LoopEnd::CloseWindow;
+        resetForNextGame();
+    }
+}

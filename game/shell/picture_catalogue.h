@@ -1,0 +1,26 @@
+// The numbered picture slots. Records of the game store slot numbers; this is
+// the one place that knows which file goes into which slot.
+#pragma once
+
+struct PictureRow {
+    int slot;
+    const char* file;  // relative to the working folder, UTF-8
+    int mode;          // load mode: 0 plain, 4 texture, 12 texture with own alpha
+};
+
+// Every picture the game loads, in load-table order.
+extern const PictureRow kPictureTable[];
+extern const int kPictureCount;
+
+// Slots that hold a snapshot or a custom picture rather than a file of Data/.
+constexpr int kPauseSnapshotSlot = 71;
+constexpr int kCustomSmileySlotBase = 1000;
+constexpr int kCustomShotSlotBase = 2000;
+
+// Frequently drawn slots, named where the game draws them.
+constexpr int kBackgroundSlot = 51;  // Back.jpg
+constexpr int kBlackSlot = 65;       // Black.jpg, rotatable: the fade overlay
+
+// Loads every picture with magenta as the transparent colour and makes the
+// rotatable sprites. A picture that does not load leaves its slot empty.
+void loadPictures();

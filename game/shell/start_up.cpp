@@ -1,0 +1,58 @@
+#include "game/shell/start_up.h"
+
+#include "datafiles/options_file.h"
+#include "game/shell/game_state.h"
+#include "game/shell/picture_catalogue.h"
+
+GameState game;
+
+namespace {
+
+void showMessage(const char* title, const char* text) {
+    messageBox(title, text);
+}
+
+}  // namespace
+
+bool startUp() {
+    game = GameState{};
+    if (!initMedia()) return false;
+    game.versionText = "Alpha 1.5.1";
+    game.playerCount = 1;
+
+    game.fadeAlpha = 254;
+    const DisplaySize desktop = primaryDisplaySize();
+    game.windowWidth = desktop.width;
+    game.windowHeight = desktop.height;
+
+    Options options;
+    if (!readOptions(options, desktop.width, desktop.height, showMessage)) return false;
+    firstPlayer().name = options.name1;
+    secondPlayer().name = options.name2;
+    game.playerCount = options.playerCount;
+    game.difficulty = options.difficulty;
+    game.windowWidth = options.windowWidth;
+    game.windowHeight = options.windowHeight;
+    game.customPowerUpsEnabled = options.customPowerUpsEnabled;
+
+    givePlayerStartValues(firstPlayer(), 0);
+    givePlayerStartValues(secondPlayer(), 1);
+
+    if (!openScreen(roundToInt(game.windowWidth), roundToInt(game.windowHeight), "Pomvex"))
+        return false;
+    loadPictures();
+
+    loadFont(1, "Arial", 60);
+    loadFont(2, "Arial", 40);
+    loadFont(3, "Arial", 30);
+    loadFont(4, "Arial", 15);
+    loadFont(6, "Arial", 13);
+    return true;
+}
+
+void shutDown(bool saveOptions) {
+    if (saveOptions)
+        rewriteOptionsHead(firstPlayer().name, secondPlayer().name, game.playerCount,
+                           game.difficulty);
+    shutdownMedia();
+}

@@ -1,0 +1,12 @@
+// Program start and end.
+#pragma once
+
+// Start-up in its fixed order: state, scores, desktop size, options, players,
+// screen, pictures, fonts, lists, custom power-ups. False when the game must
+// stop before it opens (a window below 100 pixels, no video at all).
+bool startUp();
+
+// Shutdown. With saveOptions the names, player count and difficulty are
+// written back into the head of the options file first (quitting from the
+// title screen); a window close skips that.
+void shutDown(bool saveOptions);

@@ -1,0 +1,167 @@
+// Picture decoding: BMP through SDL, PNG through libpng's simplified API and
+// JPEG through libjpeg. Every decoder checks the declared size before it
+// allocates, and a damaged or truncated file yields no picture at all rather
+// than a half-grey one.
+#include <SDL.h>
+#include <png.h>
+#include <setjmp.h>
+
+#include <cstdio>
+#include <cstring>
+// jpeglib.h needs FILE and size_t declared first.
+#include <jpeglib.h>
+
+#include "media/media_internal.h"
+
+namespace media_internal {
+namespace {
+
+bool sizeAcceptable(long long w, long long h) {
+    return w > 0 && h > 0 && w <= kMaxPictureSide && h <= kMaxPictureSide;
+}
+
+std::uint32_t readLe32(const unsigned char* p) {
+    return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
+}
+
+bool decodeBmp(const std::string& path, DecodedImage& out) {
+    // SDL trusts the header's size; look at it first so a hostile file cannot
+    // ask for gigabytes.
+    unsigned char header[26] = {};
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f) return false;
+    const std::size_t got = std::fread(header, 1, sizeof header, f);
+    std::fclose(f);
+    if (got < 26) return false;
+    const std::uint32_t infoSize = readLe32(header + 14);
+    long long w, h;
+    if (infoSize == 12) {
+        w = header[18] | (header[19] << 8);
+        h = static_cast<std::int16_t>(header[20] | (header[21] << 8));
+    } else {
+        w = static_cast<std::int32_t>(readLe32(header + 18));
+        h = static_cast<std::int32_t>(readLe32(header + 22));
+    }
+    if (h < 0) h = -h;
+    if (!sizeAcceptable(w, h)) return false;
+
+    SDL_Surface* loaded = SDL_LoadBMP(path.c_str());
+    if (!loaded) return false;
+    out.hasAlpha = loaded->format->Amask != 0;
+    SDL_Surface* argb = SDL_ConvertSurfaceFormat(loaded, SDL_PIXELFORMAT_ARGB8888, 0);
+    SDL_FreeSurface(loaded);
+    if (!argb) return false;
+    out.width = argb->w;
+    out.height = argb->h;
+    out.pixels.resize(static_cast<std::size_t>(argb->w) * argb->h);
+    SDL_LockSurface(argb);
+    for (int y = 0; y < argb->h; ++y)
+        std::memcpy(&out.pixels[static_cast<std::size_t>(y) * argb->w],
+                    static_cast<const unsigned char*>(argb->pixels) + y * argb->pitch,
+                    static_cast<std::size_t>(argb->w) * 4);
+    SDL_UnlockSurface(argb);
+    SDL_FreeSurface(argb);
+    return true;
+}
+
+bool decodePng(const std::string& path, DecodedImage& out) {
+    png_image image;
+    std::memset(&image, 0, sizeof image);
+    image.version = PNG_IMAGE_VERSION;
+    if (!png_image_begin_read_from_file(&image, path.c_str())) return false;
+    if (!sizeAcceptable(image.width, image.height)) {
+        png_image_free(&image);
+        return false;
+    }
+    out.hasAlpha = (image.format & PNG_FORMAT_FLAG_ALPHA) != 0;
+    // BGRA in memory is 0xAARRGGBB in a little-endian word.
+    image.format = PNG_FORMAT_BGRA;
+    out.width = static_cast<int>(image.width);
+    out.height = static_cast<int>(image.height);
+    out.pixels.assign(static_cast<std::size_t>(out.width) * out.height, 0);
+    if (!png_image_finish_read(&image, nullptr, out.pixels.data(), 0, nullptr)) {
+        png_image_free(&image);
+        out.pixels.clear();
+        return false;
+    }
+    return true;
+}
+
+struct JpegError {
+    jpeg_error_mgr manager;
+    jmp_buf jump;
+    bool warned;
+};
+
+void jpegFail(j_common_ptr info) {
+    longjmp(reinterpret_cast<JpegError*>(info->err)->jump, 1);
+}
+
+void jpegMessage(j_common_ptr info, int level) {
+    // Level -1 is a warning: for a picture that means damaged or cut short.
+    if (level < 0) reinterpret_cast<JpegError*>(info->err)->warned = true;
+}
+
+bool decodeJpeg(const std::string& path, DecodedImage& out) {
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f) return false;
+    jpeg_decompress_struct info;
+    JpegError error;
+    info.err = jpeg_std_error(&error.manager);
+    error.manager.error_exit = jpegFail;
+    error.manager.emit_message = jpegMessage;
+    error.warned = false;
+    std::vector<unsigned char> row;
+    if (setjmp(error.jump)) {
+        jpeg_destroy_decompress(&info);
+        std::fclose(f);
+        out.pixels.clear();
+        return false;
+    }
+    jpeg_create_decompress(&info);
+    jpeg_stdio_src(&info, f);
+    jpeg_read_header(&info, TRUE);
+    if (!sizeAcceptable(info.image_width, info.image_height))
+        jpegFail(reinterpret_cast<j_common_ptr>(&info));
+    info.out_color_space = JCS_RGB;
+    jpeg_start_decompress(&info);
+    out.width = static_cast<int>(info.output_width);
+    out.height = static_cast<int>(info.output_height);
+    out.hasAlpha = false;
+    out.pixels.resize(static_cast<std::size_t>(out.width) * out.height);
+    row.resize(static_cast<std::size_t>(out.width) * 3);
+    while (info.output_scanline < info.output_height) {
+        JSAMPROW rows[1] = {row.data()};
+        const int y = static_cast<int>(info.output_scanline);
+        jpeg_read_scanlines(&info, rows, 1);
+        std::uint32_t* dst = &out.pixels[static_cast<std::size_t>(y) * out.width];
+        for (int x = 0; x < out.width; ++x)
+            dst[x] = 0xFF000000u | (row[x * 3] << 16) | (row[x * 3 + 1] << 8) | row[x * 3 + 2];
+    }
+    jpeg_finish_decompress(&info);
+    jpeg_destroy_decompress(&info);
+    std::fclose(f);
+    if (error.warned) {
+        out.pixels.clear();
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+bool decodeImageFile(const std::string& path, DecodedImage& out) {
+    unsigned char magic[8] = {};
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f) return false;
+    const std::size_t got = std::fread(magic, 1, sizeof magic, f);
+    std::fclose(f);
+    out = DecodedImage{};
+    if (got >= 2 && magic[0] == 'B' && magic[1] == 'M') return decodeBmp(path, out);
+    if (got >= 8 && png_sig_cmp(magic, 0, 8) == 0) return decodePng(path, out);
+    if (got >= 3 && magic[0] == 0xFF && magic[1] == 0xD8 && magic[2] == 0xFF)
+        return decodeJpeg(path, out);
+    return false;
+}
+
+}  // namespace media_internal

@@ -1,0 +1,386 @@
+// Sprite slots and the canvas, composed with pixman.
+//
+// Pictures are kept premultiplied ARGB; the transparent colour becomes alpha
+// 0 when a picture is loaded, so every draw is one pixman composite.
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#include "media/media_internal.h"
+
+namespace media_internal {
+namespace {
+
+struct Sprite {
+    std::vector<std::uint32_t> pixels;  // premultiplied 0xAARRGGBB
+    pixman_image_t* image = nullptr;
+    int w = 0, h = 0;
+    int clipX = 0, clipY = 0, clipW = 0, clipH = 0;
+    int mode = 0;
+};
+
+struct Rotatable {
+    int slot = -1;
+    double angle = 0;
+    pixman_image_t* view = nullptr;  // shares the slot's pixels, carries the transform
+    const std::uint32_t* viewBits = nullptr;
+    int viewW = 0, viewH = 0;
+};
+
+std::vector<std::uint32_t> gCanvasBits;
+pixman_image_t* gCanvas = nullptr;
+std::vector<Sprite> gSprites;
+std::vector<Rotatable> gRotatables;
+std::uint32_t gTransparentRgb = 0xFF00FF;
+std::uint32_t gMaskPixel = 0, gSourcePixel = 0;
+pixman_image_t* gMask = nullptr;
+pixman_image_t* gSource = nullptr;
+
+Sprite* sprite(int slot) {
+    if (slot < 0 || slot >= static_cast<int>(gSprites.size())) return nullptr;
+    Sprite& s = gSprites[slot];
+    return s.image ? &s : nullptr;
+}
+
+Sprite& slotForWriting(int slot) {
+    if (slot >= static_cast<int>(gSprites.size())) gSprites.resize(slot + 1);
+    return gSprites[slot];
+}
+
+void release(Sprite& s) {
+    if (s.image) pixman_image_unref(s.image);
+    s = Sprite{};
+}
+
+void attach(Sprite& s, int w, int h, int mode) {
+    s.image = pixman_image_create_bits(PIXMAN_a8r8g8b8, w, h, s.pixels.data(), w * 4);
+    s.w = s.clipW = w;
+    s.h = s.clipH = h;
+    s.clipX = s.clipY = 0;
+    s.mode = mode;
+}
+
+std::uint32_t premultiply(std::uint32_t argb) {
+    const std::uint32_t a = argb >> 24;
+    if (a == 255) return argb;
+    if (a == 0) return 0;
+    auto mul = [a](std::uint32_t c) { return (c * a + 127) / 255; };
+    return (a << 24) | (mul((argb >> 16) & 0xFF) << 16) | (mul((argb >> 8) & 0xFF) << 8) |
+           mul(argb & 0xFF);
+}
+
+// Draws the displayed rectangle of a slot through pixman.
+void compose(pixman_op_t op, const Sprite& s, pixman_image_t* mask, int x, int y) {
+    if (outsideCanvas(x, y, s.clipW, s.clipH)) return;
+    pixman_image_composite32(op, s.image, mask, gCanvas, s.clipX, s.clipY, 0, 0, x, y, s.clipW,
+                             s.clipH);
+}
+
+}  // namespace
+
+void initCanvas() {
+    if (gCanvas) return;
+    gCanvasBits.assign(static_cast<std::size_t>(kCanvasWidth) * kCanvasHeight, 0);
+    gCanvas = pixman_image_create_bits(PIXMAN_x8r8g8b8, kCanvasWidth, kCanvasHeight,
+                                       gCanvasBits.data(), kCanvasWidth * 4);
+    gMask = pixman_image_create_bits(PIXMAN_a8r8g8b8, 1, 1, &gMaskPixel, 4);
+    pixman_image_set_repeat(gMask, PIXMAN_REPEAT_NORMAL);
+    gSource = pixman_image_create_bits(PIXMAN_a8r8g8b8, 1, 1, &gSourcePixel, 4);
+    pixman_image_set_repeat(gSource, PIXMAN_REPEAT_NORMAL);
+}
+
+void shutdownSprites() {
+    for (Rotatable& r : gRotatables)
+        if (r.view) pixman_image_unref(r.view);
+    gRotatables.clear();
+    for (Sprite& s : gSprites) release(s);
+    gSprites.clear();
+    if (gCanvas) {
+        pixman_image_unref(gCanvas);
+        pixman_image_unref(gMask);
+        pixman_image_unref(gSource);
+    }
+    gCanvas = gMask = gSource = nullptr;
+    gCanvasBits.clear();
+}
+
+pixman_image_t* canvas() {
+    return gCanvas;
+}
+std::uint32_t* canvasBits() {
+    return gCanvasBits.data();
+}
+
+pixman_image_t* solidMask(std::uint32_t premultipliedArgb) {
+    gMaskPixel = premultipliedArgb;
+    pixman_image_set_component_alpha(gMask, false);
+    return gMask;
+}
+
+pixman_image_t* solidSource(std::uint32_t premultipliedArgb) {
+    gSourcePixel = premultipliedArgb;
+    return gSource;
+}
+
+}  // namespace media_internal
+
+using namespace media_internal;
+
+void setTransparentColour(int colour) {
+    gTransparentRgb = colourToRgb(colour);
+}
+
+int loadSprite(int slot, const std::string& file, int mode) {
+    if (slot < 0) return 0;
+    DecodedImage decoded;
+    const bool ok = decodeImageFile(file, decoded);
+    Sprite& s = slotForWriting(slot);
+    release(s);
+    if (!ok) return 0;
+    // The picture's own alpha counts only in mode 12; the transparent colour
+    // counts in every mode.
+    const bool keepAlpha = mode == 12 && decoded.hasAlpha;
+    s.pixels.resize(decoded.pixels.size());
+    for (std::size_t i = 0; i < decoded.pixels.size(); ++i) {
+        std::uint32_t p = decoded.pixels[i];
+        if ((p & 0xFFFFFF) == gTransparentRgb)
+            p = 0;
+        else if (!keepAlpha)
+            p |= 0xFF000000u;
+        s.pixels[i] = premultiply(p);
+    }
+    attach(s, decoded.width, decoded.height, mode);
+    return 1;
+}
+
+void freeSprite(int slot) {
+    if (slot >= 0 && slot < static_cast<int>(gSprites.size())) release(gSprites[slot]);
+}
+
+bool spriteLoaded(int slot) {
+    return sprite(slot) != nullptr;
+}
+int width(int slot) {
+    return sprite(slot) ? sprite(slot)->clipW : 0;
+}
+int height(int slot) {
+    return sprite(slot) ? sprite(slot)->clipH : 0;
+}
+int fullWidth(int slot) {
+    return sprite(slot) ? sprite(slot)->w : 0;
+}
+int fullHeight(int slot) {
+    return sprite(slot) ? sprite(slot)->h : 0;
+}
+
+void clearCanvas(int colour) {
+    if (!gCanvas) return;
+    std::fill(gCanvasBits.begin(), gCanvasBits.end(), 0xFF000000u | colourToRgb(colour));
+}
+
+void drawOpaque(int slot, int x, int y) {
+    if (Sprite* s = sprite(slot)) compose(PIXMAN_OP_SRC, *s, nullptr, x, y);
+}
+
+void drawTransparent(int slot, int x, int y) {
+    if (Sprite* s = sprite(slot)) compose(PIXMAN_OP_OVER, *s, nullptr, x, y);
+}
+
+void drawTinted(int slot, int x, int y, int colour) {
+    Sprite* s = sprite(slot);
+    if (!s) return;
+    // Each colour channel is scaled by the tint while the coverage stays the
+    // picture's own: first cut the picture's shape out of the canvas, then
+    // add the tinted colours into the hole.
+    compose(PIXMAN_OP_OUT_REVERSE, *s, nullptr, x, y);
+    pixman_image_t* mask = solidMask(0xFF000000u | colourToRgb(colour));
+    pixman_image_set_component_alpha(mask, true);
+    compose(PIXMAN_OP_ADD, *s, mask, x, y);
+    pixman_image_set_component_alpha(mask, false);
+}
+
+void drawTranslucent(int slot, int x, int y, int opacity) {
+    Sprite* s = sprite(slot);
+    if (!s) return;
+    opacity = std::clamp(opacity, 0, 255);
+    if (opacity == 0) return;
+    compose(PIXMAN_OP_OVER, *s, solidMask(static_cast<std::uint32_t>(opacity) << 24), x, y);
+}
+
+void fillAdditive(int x, int y, int w, int h, int red, int green, int blue) {
+    if (!gCanvas || outsideCanvas(x, y, w, h)) return;
+    const std::int64_t x0 = std::max<std::int64_t>(x, 0), y0 = std::max<std::int64_t>(y, 0);
+    const std::int64_t x1 = std::min<std::int64_t>(std::int64_t{x} + w, kCanvasWidth);
+    const std::int64_t y1 = std::min<std::int64_t>(std::int64_t{y} + h, kCanvasHeight);
+    const std::uint32_t colour = 0xFF000000u | (std::clamp(red, 0, 255) << 16) |
+                                 (std::clamp(green, 0, 255) << 8) | std::clamp(blue, 0, 255);
+    pixman_image_composite32(PIXMAN_OP_ADD, solidSource(colour), nullptr, gCanvas, 0, 0, 0, 0,
+                             static_cast<int>(x0), static_cast<int>(y0), static_cast<int>(x1 - x0),
+                             static_cast<int>(y1 - y0));
+}
+
+void clip(int slot, int x, int y, int w, int h) {
+    Sprite* s = sprite(slot);
+    if (!s) return;
+    x = std::clamp(x, 0, s->w);
+    y = std::clamp(y, 0, s->h);
+    w = std::clamp(w, 0, s->w - x);
+    h = std::clamp(h, 0, s->h - y);
+    s->clipX = x;
+    s->clipY = y;
+    s->clipW = w;
+    s->clipH = h;
+}
+
+bool collide(int slotA, int xA, int yA, int slotB, int xB, int yB) {
+    const Sprite* a = sprite(slotA);
+    const Sprite* b = sprite(slotB);
+    if (!a || !b) return false;
+    const std::int64_t ax = xA, ay = yA, bx = xB, by = yB;
+    return bx < ax + a->clipW && ax < bx + b->clipW && ay < by + b->clipH && by < ay + a->clipH;
+}
+
+bool collidePixels(int slotA, int xA, int yA, int slotB, int xB, int yB) {
+    const Sprite* a = sprite(slotA);
+    const Sprite* b = sprite(slotB);
+    if (!a || !b) return false;
+    const std::int64_t left = std::max<std::int64_t>(xA, xB);
+    const std::int64_t top = std::max<std::int64_t>(yA, yB);
+    const std::int64_t right =
+        std::min<std::int64_t>(std::int64_t{xA} + a->clipW, std::int64_t{xB} + b->clipW);
+    const std::int64_t bottom =
+        std::min<std::int64_t>(std::int64_t{yA} + a->clipH, std::int64_t{yB} + b->clipH);
+    for (std::int64_t y = top; y < bottom; ++y) {
+        const std::uint32_t* rowA = &a->pixels[(y - yA + a->clipY) * a->w + a->clipX];
+        const std::uint32_t* rowB = &b->pixels[(y - yB + b->clipY) * b->w + b->clipX];
+        for (std::int64_t x = left; x < right; ++x)
+            if ((rowA[x - xA] >> 24) != 0 && (rowB[x - xB] >> 24) != 0) return true;
+    }
+    return false;
+}
+
+void grabCanvas(int slot, int x, int y, int w, int h) {
+    if (slot < 0 || !gCanvas) return;
+    x = std::clamp(x, 0, kCanvasWidth);
+    y = std::clamp(y, 0, kCanvasHeight);
+    w = std::clamp(w, 0, kCanvasWidth - x);
+    h = std::clamp(h, 0, kCanvasHeight - y);
+    Sprite& s = slotForWriting(slot);
+    if (w == 0 || h == 0) {
+        release(s);
+        return;
+    }
+    // The pause screen grabs the same size every time: keep the storage.
+    if (!s.image || s.w != w || s.h != h) {
+        release(s);
+        s.pixels.resize(static_cast<std::size_t>(w) * h);
+        attach(s, w, h, 4);
+    }
+    for (int row = 0; row < h; ++row) {
+        const std::uint32_t* src =
+            &gCanvasBits[static_cast<std::size_t>(y + row) * kCanvasWidth + x];
+        std::uint32_t* dst = &s.pixels[static_cast<std::size_t>(row) * w];
+        for (int col = 0; col < w; ++col) dst[col] = src[col] | 0xFF000000u;
+    }
+    s.clipX = s.clipY = 0;
+    s.clipW = w;
+    s.clipH = h;
+}
+
+void makeRotatable(int number, int slot) {
+    if (number < 0) return;
+    Sprite* s = sprite(slot);
+    if (!s || (s->mode != 4 && s->mode != 12)) return;
+    if (number >= static_cast<int>(gRotatables.size())) gRotatables.resize(number + 1);
+    Rotatable& r = gRotatables[number];
+    r.slot = slot;
+    r.angle = 0;
+}
+
+void rotate(int number, double degrees, int add) {
+    if (number < 0 || number >= static_cast<int>(gRotatables.size())) return;
+    Rotatable& r = gRotatables[number];
+    if (r.slot < 0) return;
+    r.angle = add == 1 ? r.angle + degrees : degrees;
+}
+
+double rotation(int number) {
+    if (number < 0 || number >= static_cast<int>(gRotatables.size())) return 0;
+    return gRotatables[number].angle;
+}
+
+void drawRotatable(int number, int x, int y, int opacity) {
+    if (number < 0 || number >= static_cast<int>(gRotatables.size())) return;
+    Rotatable& r = gRotatables[number];
+    Sprite* s = sprite(r.slot);
+    if (!s) return;
+    opacity = std::clamp(opacity, 0, 255);
+    if (opacity == 0) return;
+    pixman_image_t* mask =
+        opacity == 255 ? nullptr : solidMask(static_cast<std::uint32_t>(opacity) << 24);
+
+    double turns = std::fmod(r.angle, 360.0);
+    if (turns < 0) turns += 360.0;
+    if (!std::isfinite(r.angle) || turns == 0.0) {
+        // The common case (the fade overlay, shots flying straight up) needs
+        // no resampling at all.
+        if (outsideCanvas(x, y, s->w, s->h)) return;
+        pixman_image_composite32(PIXMAN_OP_OVER, s->image, mask, gCanvas, 0, 0, 0, 0, x, y, s->w,
+                                 s->h);
+        return;
+    }
+
+    // The picture may have been loaded again since: rebuild the view then.
+    if (!r.view || r.viewBits != s->pixels.data() || r.viewW != s->w || r.viewH != s->h) {
+        if (r.view) pixman_image_unref(r.view);
+        r.view = pixman_image_create_bits(PIXMAN_a8r8g8b8, s->w, s->h, s->pixels.data(), s->w * 4);
+        pixman_image_set_filter(r.view, PIXMAN_FILTER_BILINEAR, nullptr, 0);
+        r.viewBits = s->pixels.data();
+        r.viewW = s->w;
+        r.viewH = s->h;
+    }
+
+    // Positive angles turn clockwise on screen (y points down). The transform
+    // maps canvas points back into the picture: p -> R(-angle)(p - c) + c'.
+    const double radians = turns * M_PI / 180.0;
+    const double c = std::cos(radians), sn = std::sin(radians);
+    const double cx = x + s->w / 2.0, cy = y + s->h / 2.0;
+    const double hw = s->w / 2.0, hh = s->h / 2.0;
+    const double extentX = std::fabs(c) * hw + std::fabs(sn) * hh;
+    const double extentY = std::fabs(sn) * hw + std::fabs(c) * hh;
+    const std::int64_t bx = static_cast<std::int64_t>(std::floor(cx - extentX)) - 1;
+    const std::int64_t by = static_cast<std::int64_t>(std::floor(cy - extentY)) - 1;
+    const std::int64_t bw = static_cast<std::int64_t>(std::ceil(2 * extentX)) + 3;
+    const std::int64_t bh = static_cast<std::int64_t>(std::ceil(2 * extentY)) + 3;
+    if (outsideCanvas(bx, by, bw, bh)) return;
+
+    pixman_transform_t t;
+    pixman_transform_init_identity(&t);
+    t.matrix[0][0] = pixman_double_to_fixed(c);
+    t.matrix[0][1] = pixman_double_to_fixed(sn);
+    t.matrix[0][2] = pixman_double_to_fixed(hw - (c * cx + sn * cy));
+    t.matrix[1][0] = pixman_double_to_fixed(-sn);
+    t.matrix[1][1] = pixman_double_to_fixed(c);
+    t.matrix[1][2] = pixman_double_to_fixed(hh - (-sn * cx + c * cy));
+    pixman_image_set_transform(r.view, &t);
+    // Source coordinates are canvas coordinates here, so pass the box origin
+    // as both source and destination position.
+    const std::int64_t x0 = std::max<std::int64_t>(bx, 0), y0 = std::max<std::int64_t>(by, 0);
+    const std::int64_t x1 = std::min<std::int64_t>(bx + bw, kCanvasWidth);
+    const std::int64_t y1 = std::min<std::int64_t>(by + bh, kCanvasHeight);
+    pixman_image_composite32(PIXMAN_OP_OVER, r.view, mask, gCanvas, static_cast<int>(x0),
+                             static_cast<int>(y0), 0, 0, static_cast<int>(x0), static_cast<int>(y0),
+                             static_cast<int>(x1 - x0), static_cast<int>(y1 - y0));
+}
+
+void beginRotated() {}
+void endRotated() {}
+
+std::uint32_t canvasPixel(int x, int y) {
+    if (!gCanvas || x < 0 || y < 0 || x >= kCanvasWidth || y >= kCanvasHeight) return 0;
+    return gCanvasBits[static_cast<std::size_t>(y) * kCanvasWidth + x] & 0xFFFFFF;
+}
+
+const std::uint32_t* canvasPixels() {
+    return gCanvasBits.data();
+}

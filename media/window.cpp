@@ -1,0 +1,376 @@
+// The window, frame pacing, input and message boxes through SDL2.
+//
+// The canvas is uploaded into one streaming texture per frame and scaled into
+// the window by an SDL_Renderer, with black bands where the window is not
+// 16:9. The game was tuned for 60 steps a second, so flip() paces the loop to
+// that from the wall clock: a 144 Hz display must not run it 2.4 times fast.
+#include <SDL.h>
+
+#include <algorithm>
+#include <array>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "datafiles/encoding.h"
+#include "media/media_internal.h"
+
+using namespace media_internal;
+
+namespace {
+
+SDL_Window* gWindow = nullptr;
+SDL_Renderer* gRenderer = nullptr;
+SDL_Texture* gTexture = nullptr;
+bool gVideoReady = false;
+bool gHeadless = false;
+bool gCloseRequested = false;
+int gWindowW = 0, gWindowH = 0;
+
+std::array<bool, 256> gLiveKeys{};
+std::array<bool, 256> gKeys{};
+int gLiveMouseX = 0, gLiveMouseY = 0;
+bool gLiveMouseButton = false;
+int gMouseX = 0, gMouseY = 0;
+bool gMouseButton = false;
+
+bool gScripted = false;
+std::array<bool, 256> gScriptKeys{};
+int gScriptMouseX = 0, gScriptMouseY = 0;
+bool gScriptButton = false;
+
+Uint64 gNextFrame = 0;
+
+// SDL scancodes (positions on the keyboard) to DirectInput scan codes, which
+// are positions too: a German layout's Ö and Ä sit where US ; and ' are.
+int toScanCode(SDL_Scancode sc) {
+    if (sc >= SDL_SCANCODE_A && sc <= SDL_SCANCODE_Z) {
+        static constexpr unsigned char letters[26] = {
+            0x1E, 0x30, 0x2E, 0x20, 0x12, 0x21, 0x22, 0x23, 0x17, 0x24, 0x25, 0x26, 0x32,
+            0x31, 0x18, 0x19, 0x10, 0x13, 0x1F, 0x14, 0x16, 0x2F, 0x11, 0x2D, 0x15, 0x2C};
+        return letters[sc - SDL_SCANCODE_A];
+    }
+    if (sc >= SDL_SCANCODE_1 && sc <= SDL_SCANCODE_0) return 0x02 + (sc - SDL_SCANCODE_1);
+    if (sc >= SDL_SCANCODE_F1 && sc <= SDL_SCANCODE_F10) return 0x3B + (sc - SDL_SCANCODE_F1);
+    switch (sc) {
+        case SDL_SCANCODE_ESCAPE:
+            return 0x01;
+        case SDL_SCANCODE_MINUS:
+            return 0x0C;
+        case SDL_SCANCODE_EQUALS:
+            return 0x0D;
+        case SDL_SCANCODE_BACKSPACE:
+            return 0x0E;
+        case SDL_SCANCODE_TAB:
+            return 0x0F;
+        case SDL_SCANCODE_LEFTBRACKET:
+            return 0x1A;
+        case SDL_SCANCODE_RIGHTBRACKET:
+            return 0x1B;
+        case SDL_SCANCODE_RETURN:
+            return 0x1C;
+        case SDL_SCANCODE_LCTRL:
+            return 0x1D;
+        case SDL_SCANCODE_SEMICOLON:
+            return 0x27;  // Ö
+        case SDL_SCANCODE_APOSTROPHE:
+            return 0x28;  // Ä
+        case SDL_SCANCODE_GRAVE:
+            return 0x29;
+        case SDL_SCANCODE_LSHIFT:
+            return 0x2A;
+        case SDL_SCANCODE_BACKSLASH:
+            return 0x2B;
+        case SDL_SCANCODE_NONUSHASH:
+            return 0x2B;
+        case SDL_SCANCODE_COMMA:
+            return 0x33;
+        case SDL_SCANCODE_PERIOD:
+            return 0x34;
+        case SDL_SCANCODE_SLASH:
+            return 0x35;
+        case SDL_SCANCODE_RSHIFT:
+            return 0x36;
+        case SDL_SCANCODE_KP_MULTIPLY:
+            return 0x37;
+        case SDL_SCANCODE_LALT:
+            return 0x38;
+        case SDL_SCANCODE_SPACE:
+            return 0x39;
+        case SDL_SCANCODE_CAPSLOCK:
+            return 0x3A;
+        case SDL_SCANCODE_F11:
+            return 0x57;
+        case SDL_SCANCODE_F12:
+            return 0x58;
+        case SDL_SCANCODE_NONUSBACKSLASH:
+            return 0x56;
+        case SDL_SCANCODE_KP_ENTER:
+            return 0x9C;
+        case SDL_SCANCODE_RCTRL:
+            return 0x9D;
+        case SDL_SCANCODE_RALT:
+            return 0xB8;
+        case SDL_SCANCODE_HOME:
+            return 0xC7;
+        case SDL_SCANCODE_UP:
+            return 0xC8;
+        case SDL_SCANCODE_PAGEUP:
+            return 0xC9;
+        case SDL_SCANCODE_LEFT:
+            return 0xCB;
+        case SDL_SCANCODE_RIGHT:
+            return 0xCD;
+        case SDL_SCANCODE_END:
+            return 0xCF;
+        case SDL_SCANCODE_DOWN:
+            return 0xD0;
+        case SDL_SCANCODE_PAGEDOWN:
+            return 0xD1;
+        case SDL_SCANCODE_INSERT:
+            return 0xD2;
+        case SDL_SCANCODE_DELETE:
+            return 0xD3;
+        default:
+            return 0;
+    }
+}
+
+void setLiveMouse(int windowX, int windowY) {
+    const CanvasPlacement p = canvasPlacement(gWindowW, gWindowH);
+    if (p.width <= 0 || p.height <= 0) return;
+    const long long cx = (static_cast<long long>(windowX) - p.x) * kCanvasWidth / p.width;
+    const long long cy = (static_cast<long long>(windowY) - p.y) * kCanvasHeight / p.height;
+    gLiveMouseX = static_cast<int>(std::clamp<long long>(cx, 0, kCanvasWidth - 1));
+    gLiveMouseY = static_cast<int>(std::clamp<long long>(cy, 0, kCanvasHeight - 1));
+}
+
+// Drains SDL's queue into our own key and mouse state.
+void pumpEvents() {
+    if (!gVideoReady) return;
+    SDL_Event e;
+    while (SDL_PollEvent(&e)) {
+        switch (e.type) {
+            case SDL_QUIT:
+                gCloseRequested = true;
+                break;
+            case SDL_WINDOWEVENT:
+                if (e.window.event == SDL_WINDOWEVENT_CLOSE) gCloseRequested = true;
+                // Keys let go while another window had the focus would stay
+                // down for ever otherwise.
+                if (e.window.event == SDL_WINDOWEVENT_FOCUS_LOST) gLiveKeys.fill(false);
+                break;
+            case SDL_KEYDOWN:
+            case SDL_KEYUP:
+                if (int code = toScanCode(e.key.keysym.scancode))
+                    gLiveKeys[code] = e.type == SDL_KEYDOWN;
+                break;
+            case SDL_MOUSEMOTION:
+                setLiveMouse(e.motion.x, e.motion.y);
+                break;
+            case SDL_MOUSEBUTTONDOWN:
+            case SDL_MOUSEBUTTONUP:
+                setLiveMouse(e.button.x, e.button.y);
+                if (e.button.button == SDL_BUTTON_LEFT)
+                    gLiveMouseButton = e.type == SDL_MOUSEBUTTONDOWN;
+                break;
+            case SDL_RENDER_DEVICE_RESET:
+                // The texture went with the device: make a new one; the next
+                // flip uploads the canvas into it anyway.
+                if (gTexture) SDL_DestroyTexture(gTexture);
+                gTexture =
+                    SDL_CreateTexture(gRenderer, SDL_PIXELFORMAT_RGB888,
+                                      SDL_TEXTUREACCESS_STREAMING, kCanvasWidth, kCanvasHeight);
+                break;
+            default:
+                break;
+        }
+    }
+}
+
+bool displayAvailable() {
+    if (gHeadless) return false;
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (driver && (std::strcmp(driver, "x11") == 0) && !std::getenv("DISPLAY")) return false;
+    return gVideoReady;
+}
+
+void paceFrame() {
+    if (gHeadless) return;
+    const Uint64 frequency = SDL_GetPerformanceFrequency();
+    const Uint64 period = frequency / 60;
+    Uint64 now = SDL_GetPerformanceCounter();
+    if (gNextFrame == 0 || now > gNextFrame + period) {
+        // First frame, or far behind (a stall, a dragged window): start afresh
+        // rather than racing to catch up.
+        gNextFrame = now + period;
+        return;
+    }
+    if (now < gNextFrame) {
+        // Sleep most of the wait, spin the last stretch for an even beat.
+        const Uint64 spinWindow = frequency / 500;  // 2 ms
+        if (gNextFrame - now > spinWindow)
+            SDL_Delay(static_cast<Uint32>((gNextFrame - now - spinWindow) * 1000 / frequency));
+        while (SDL_GetPerformanceCounter() < gNextFrame) {
+        }
+    }
+    gNextFrame += period;
+}
+
+}  // namespace
+
+bool initMedia() {
+    initCanvas();
+    if (!gVideoReady) {
+        SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+        gVideoReady = SDL_Init(SDL_INIT_VIDEO) == 0;
+        if (!gVideoReady) std::fprintf(stderr, "pomvex: %s\n", SDL_GetError());
+        const char* driver = gVideoReady ? SDL_GetCurrentVideoDriver() : nullptr;
+        gHeadless =
+            !driver || std::strcmp(driver, "dummy") == 0 || std::strcmp(driver, "offscreen") == 0;
+    }
+    gCloseRequested = false;
+    gLiveKeys.fill(false);
+    gKeys.fill(false);
+    return gVideoReady;
+}
+
+void shutdownMedia() {
+    shutdownText();
+    shutdownSprites();
+    if (gTexture) SDL_DestroyTexture(gTexture);
+    if (gRenderer) SDL_DestroyRenderer(gRenderer);
+    if (gWindow) SDL_DestroyWindow(gWindow);
+    gTexture = nullptr;
+    gRenderer = nullptr;
+    gWindow = nullptr;
+    if (gVideoReady) SDL_Quit();
+    gVideoReady = false;
+    gScripted = false;
+    gNextFrame = 0;
+}
+
+DisplaySize primaryDisplaySize() {
+    SDL_DisplayMode mode;
+    if (gVideoReady && SDL_GetDesktopDisplayMode(0, &mode) == 0) return {mode.w, mode.h};
+    return {kCanvasWidth, kCanvasHeight};
+}
+
+CanvasPlacement canvasPlacement(int windowWidth, int windowHeight) {
+    // The canvas fills the window's width with bands above and below; a
+    // window wider than 16:9 gets it the full height, centred, with bands
+    // left and right instead.
+    const long long w = windowWidth, h = windowHeight;
+    if (w * 9 <= h * 16) {
+        const int inset = roundToInt((windowHeight - windowWidth * 9.0 / 16.0) / 2.0);
+        return {0, inset, windowWidth, windowHeight - 2 * inset};
+    }
+    const int inset = roundToInt((windowWidth - windowHeight * 16.0 / 9.0) / 2.0);
+    return {inset, 0, windowWidth - 2 * inset, windowHeight};
+}
+
+bool openScreen(int width, int height, const char* title) {
+    if (!gVideoReady) return false;
+    gWindow =
+        SDL_CreateWindow(title, 0, 0, width, height, SDL_WINDOW_BORDERLESS | SDL_WINDOW_SHOWN);
+    if (!gWindow) {
+        std::fprintf(stderr, "pomvex: %s\n", SDL_GetError());
+        return false;
+    }
+    SDL_GetWindowSize(gWindow, &gWindowW, &gWindowH);
+    SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "linear");
+    if (!gHeadless) {
+        // Vsync only where the display beats at 60 Hz: elsewhere it would set
+        // the game's pace instead of the clock.
+        SDL_DisplayMode mode;
+        const bool sixty = SDL_GetCurrentDisplayMode(0, &mode) == 0 && mode.refresh_rate >= 59 &&
+                           mode.refresh_rate <= 61;
+        gRenderer = SDL_CreateRenderer(
+            gWindow, -1, SDL_RENDERER_ACCELERATED | (sixty ? SDL_RENDERER_PRESENTVSYNC : 0));
+    }
+    if (!gRenderer) gRenderer = SDL_CreateRenderer(gWindow, -1, SDL_RENDERER_SOFTWARE);
+    if (!gRenderer) {
+        std::fprintf(stderr, "pomvex: %s\n", SDL_GetError());
+        return false;
+    }
+    gTexture = SDL_CreateTexture(gRenderer, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_STREAMING,
+                                 kCanvasWidth, kCanvasHeight);
+    SDL_ShowCursor(SDL_DISABLE);
+    SDL_SetWindowGrab(gWindow, SDL_TRUE);
+    int mx = 0, my = 0;
+    SDL_GetMouseState(&mx, &my);
+    setLiveMouse(mx, my);
+    return gTexture != nullptr;
+}
+
+void flip() {
+    if (gRenderer && gTexture) {
+        SDL_UpdateTexture(gTexture, nullptr, canvasBits(), kCanvasWidth * 4);
+        SDL_SetRenderDrawColor(gRenderer, 0, 0, 0, 255);
+        SDL_RenderClear(gRenderer);
+        const CanvasPlacement p = canvasPlacement(gWindowW, gWindowH);
+        const SDL_Rect target{p.x, p.y, p.width, p.height};
+        SDL_RenderCopy(gRenderer, gTexture, nullptr, &target);
+        SDL_RenderPresent(gRenderer);
+    }
+    pumpEvents();
+    paceFrame();
+}
+
+bool pollWindowEvents() {
+    pumpEvents();
+    return gCloseRequested;
+}
+
+void messageBox(std::string_view title, std::string_view text) {
+    const std::string t = cp1252ToUtf8(title), m = cp1252ToUtf8(text);
+    std::fprintf(stderr, "%s: %s\n", t.c_str(), m.c_str());
+    if (displayAvailable())
+        SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_INFORMATION, t.c_str(), m.c_str(), gWindow);
+}
+
+void readKeyboard() {
+    pumpEvents();
+    gKeys = gScripted ? gScriptKeys : gLiveKeys;
+}
+
+bool keyHeld(int code) {
+    return code >= 0 && code < 256 && gKeys[code];
+}
+
+void readMouse() {
+    pumpEvents();
+    gMouseX = gScripted ? gScriptMouseX : gLiveMouseX;
+    gMouseY = gScripted ? gScriptMouseY : gLiveMouseY;
+    gMouseButton = gScripted ? gScriptButton : gLiveMouseButton;
+}
+
+int mouseX() {
+    return gMouseX;
+}
+int mouseY() {
+    return gMouseY;
+}
+bool mouseButtonHeld(int button) {
+    return button == 1 && gMouseButton;
+}
+
+void scriptedInput(bool on) {
+    gScripted = on;
+    gScriptKeys.fill(false);
+    gScriptButton = false;
+}
+
+void scriptKey(int code, bool down) {
+    if (code >= 0 && code < 256) gScriptKeys[code] = down;
+}
+
+void scriptMouse(int x, int y, bool leftButton) {
+    gScriptMouseX = std::clamp(x, 0, kCanvasWidth - 1);
+    gScriptMouseY = std::clamp(y, 0, kCanvasHeight - 1);
+    gScriptButton = leftButton;
+}
+
+void scriptCloseRequest() {
+    gCloseRequested = true;
+}

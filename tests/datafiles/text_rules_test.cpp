@@ -1,0 +1,99 @@
+// The reading rules every program shares: lines and numbers.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "datafiles/encoding.h"
+#include "datafiles/numbers.h"
+#include "datafiles/text_file.h"
+#include "tests/test_support.h"
+
+namespace {
+
+TEST(LineReader, EndsLinesAtCrLfCrLfNulAndTheEnd) {
+    LineReader in(std::string("a\r\nb\nc\rd\0e\r\r\nf", 14));
+    EXPECT_EQ(in.readLine(), "a");
+    EXPECT_EQ(in.readLine(), "b");
+    EXPECT_EQ(in.readLine(), "c");
+    EXPECT_EQ(in.readLine(), "d");
+    EXPECT_EQ(in.readLine(), "e");
+    EXPECT_EQ(in.readLine(), "");  // CR then CR LF: an empty line between
+    EXPECT_EQ(in.readLine(), "f");
+    EXPECT_TRUE(in.atEnd());
+    EXPECT_EQ(in.readLine(), "");  // past the end: empty lines for ever
+    EXPECT_EQ(in.readLine(), "");
+    LineReader lfcr("x\n\ry");
+    EXPECT_EQ(lfcr.readLine(), "x");  // LF CR is two marks, not one
+    EXPECT_EQ(lfcr.readLine(), "");
+    EXPECT_EQ(lfcr.readLine(), "y");
+}
+
+TEST(LineReader, AMissingFileReadsAsEmptyLines) {
+    ScratchFolder folder;
+    LineReader in = LineReader::open("Data/none.txt");
+    EXPECT_EQ(in.readLine(), "");
+    EXPECT_FALSE(readWholeFile("Data/none.txt").has_value());
+    const std::string longLine(100000, 'x');
+    writeFileBytes("long.txt", longLine + "\r\nend");
+    LineReader big = LineReader::open("long.txt");
+    EXPECT_EQ(big.readLine(), longLine);  // no length limit
+    EXPECT_EQ(big.readLine(), "end");
+}
+
+TEST(NumberParse, ReadsDecimalHexBinarySignsAndIgnoresTheRest) {
+    EXPECT_EQ(parseNumber("1920"), 1920);
+    EXPECT_EQ(parseNumber(" 1024"), 1024);
+    EXPECT_EQ(parseNumber("\t 768px"), 768);
+    EXPECT_EQ(parseNumber("1920 Pixel breit"), 1920);
+    EXPECT_EQ(parseNumber("12.9"), 12);
+    EXPECT_EQ(parseNumber("$400"), 1024);
+    EXPECT_EQ(parseNumber("$fF"), 255);
+    EXPECT_EQ(parseNumber("%101"), 5);
+    EXPECT_EQ(parseNumber("%102"), 2);  // stops at the first digit that does not fit
+    EXPECT_EQ(parseNumber("-42"), -42);
+    EXPECT_EQ(parseNumber("+42"), 42);
+    EXPECT_EQ(parseNumber("-$10"), -16);
+    EXPECT_EQ(parseNumber(""), 0);
+    EXPECT_EQ(parseNumber("abc"), 0);
+    EXPECT_EQ(parseNumber("- 5"), 0);
+    EXPECT_EQ(parseNumber("$"), 0);
+    EXPECT_EQ(parseNumber("9223372036854775807"), INT64_MAX);
+    // Far too many digits wrap instead of trapping.
+    (void)parseNumber(std::string(500, '9'));
+}
+
+TEST(Numbers, RoundHalfAwayFromZeroAndSaturate) {
+    EXPECT_EQ(roundToInt(2.5), 3);
+    EXPECT_EQ(roundToInt(-2.5), -3);
+    EXPECT_EQ(roundToInt(2.4999), 2);
+    EXPECT_EQ(roundToInt(-0.4), 0);
+    EXPECT_EQ(roundToInt(1e300), 2147483647);
+    EXPECT_EQ(roundToInt(-1e300), -2147483647 - 1);
+    EXPECT_EQ(roundToInt(0.0 / 0.0), 0);
+    EXPECT_EQ(formatWhole(1919.6), "1920");
+    EXPECT_EQ(formatWhole(-3), "-3");
+}
+
+TEST(SafeWrite, ReplacesTheFileWholeAndLeavesNoTemporaryBehind) {
+    ScratchFolder folder;
+    writeFileBytes("Data/f.txt", "old and long content");
+    ASSERT_TRUE(writeFileSafely("Data/f.txt", "new"));
+    EXPECT_EQ(readFileBytes("Data/f.txt"), "new");
+    int files = 0;
+    for (const auto& e : std::filesystem::directory_iterator("Data")) files += e.is_regular_file();
+    EXPECT_EQ(files, 1);
+    // A folder that does not exist cannot take the file; the failure is told.
+    EXPECT_FALSE(writeFileSafely("Nowhere/f.txt", "x"));
+}
+
+TEST(Encoding, Windows1252RoundTripsThroughUtf8) {
+    std::string all;
+    for (int c = 1; c < 256; ++c) all += static_cast<char>(c);
+    EXPECT_EQ(utf8ToCp1252(cp1252ToUtf8(all)), all);
+    EXPECT_EQ(cp1252ToUtf8("\x80"), "\xE2\x82\xAC");  // the euro sign
+    EXPECT_EQ(cp1252ToUtf8("M\xF6nch"), "M\xC3\xB6nch");
+    EXPECT_EQ(utf8ToCp1252("\xE2\x98\x83"), "?");  // a snowman has no place in 1252
+    EXPECT_EQ(utf8ToCp1252("a\xC3"), "a\xC3");     // cut short: kept as it was
+}
+
+}  // namespace

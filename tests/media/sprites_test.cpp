@@ -1,0 +1,222 @@
+// Sprites on the real canvas: what a picture looks like once drawn, read back
+// pixel by pixel.
+#include <gtest/gtest.h>
+
+#include "media/media_layer.h"
+#include "tests/media/picture_files.h"
+#include "tests/test_support.h"
+
+namespace {
+
+constexpr std::uint32_t kMagenta = 0xFFFF00FF;
+
+class Sprites : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(initMedia());
+        setTransparentColour(rgb(255, 0, 255));
+        clearCanvas(rgb(0, 0, 0));
+    }
+    void TearDown() override { shutdownMedia(); }
+    ScratchFolder folder;
+};
+
+// 10 x 10 red square with a magenta border two pixels wide.
+TestPicture framedSquare() {
+    TestPicture p(10, 10, kMagenta);
+    for (int y = 2; y < 8; ++y)
+        for (int x = 2; x < 8; ++x) p.at(x, y) = 0xFFFF0000;
+    return p;
+}
+
+TEST_F(Sprites, ColourKeyHidesMagentaOnlyWhenDrawnWithTransparency) {
+    writeBmp24("key.bmp", framedSquare());
+    ASSERT_NE(loadSprite(1, "key.bmp", 0), 0);
+    clearCanvas(rgb(0, 0, 255));
+    drawTransparent(1, 100, 100);
+    EXPECT_EQ(canvasPixel(100, 100), 0x0000FFu);  // key: canvas shows through
+    EXPECT_EQ(canvasPixel(105, 105), 0xFF0000u);
+    // Drawn opaque the keyed pixels replace the canvas instead of letting it through.
+    drawOpaque(1, 200, 100);
+    EXPECT_NE(canvasPixel(200, 100), 0x0000FFu);
+    EXPECT_EQ(canvasPixel(205, 105), 0xFF0000u);
+}
+
+TEST_F(Sprites, AlphaIsKeptOnlyInMode12) {
+    TestPicture half(4, 4, 0x80FFFFFF);  // white at half coverage
+    writePng("half.png", half);
+    writeBmp32("half.bmp", half);
+    ASSERT_NE(loadSprite(1, "half.png", 12), 0);
+    ASSERT_NE(loadSprite(2, "half.png", 0), 0);
+    ASSERT_NE(loadSprite(3, "half.bmp", 12), 0);
+    clearCanvas(rgb(0, 0, 0));
+    drawTransparent(1, 0, 0);
+    drawTransparent(2, 10, 0);
+    drawTransparent(3, 20, 0);
+    const std::uint32_t blended = canvasPixel(0, 0);
+    EXPECT_NEAR(static_cast<int>(blended & 0xFF), 128, 2);
+    EXPECT_EQ(canvasPixel(10, 0), 0xFFFFFFu);  // mode 0 ignores the picture's alpha
+    EXPECT_EQ(canvasPixel(20, 0), blended);    // a 32-bit BMP keeps it like a PNG
+}
+
+TEST_F(Sprites, ClipShowsPartOfThePictureAndSetsHeight) {
+    TestPicture strip(40, 10, 0xFF00FF00);
+    for (int y = 0; y < 10; ++y)
+        for (int x = 20; x < 40; ++x) strip.at(x, y) = 0xFF0000FF;
+    writeBmp24("strip.bmp", strip);
+    ASSERT_NE(loadSprite(5, "strip.bmp", 0), 0);
+    EXPECT_EQ(height(5), 10);
+    clip(5, 20, 4, 20, 100);  // cut to the picture: 6 rows left
+    EXPECT_EQ(width(5), 20);
+    EXPECT_EQ(height(5), 6);
+    drawOpaque(5, 0, 0);
+    EXPECT_EQ(canvasPixel(0, 0), 0x0000FFu);
+    EXPECT_EQ(canvasPixel(19, 5), 0x0000FFu);
+    EXPECT_EQ(canvasPixel(20, 0), 0x000000u);  // nothing right of the clip
+    EXPECT_EQ(canvasPixel(0, 6), 0x000000u);   // nor below it
+    clip(5, -5, -5, 3, 2);                     // negative values become 0
+    EXPECT_EQ(width(5), 3);
+    EXPECT_EQ(height(5), 2);
+    drawOpaque(5, 50, 50);
+    EXPECT_EQ(canvasPixel(50, 50), 0x00FF00u);
+}
+
+TEST_F(Sprites, EmptySlotsAndOffCanvasDrawingDoNothing) {
+    EXPECT_EQ(height(42), 0);
+    EXPECT_EQ(width(-1), 0);
+    EXPECT_FALSE(collide(42, 0, 0, 43, 0, 0));
+    drawOpaque(42, 0, 0);
+    clip(42, 0, 0, 1, 1);
+    drawRotatable(42, 0, 0, 255);
+    writeBmp24("red.bmp", TestPicture(10, 10, 0xFFFF0000));
+    ASSERT_NE(loadSprite(1, "red.bmp", 0), 0);
+    drawOpaque(1, -2147483647, 2147483647);
+    drawOpaque(1, kCanvasWidth, 0);
+    drawOpaque(1, -10, -10);  // touches the canvas only with its far corner: nothing
+    for (int x = 0; x < 3; ++x) EXPECT_EQ(canvasPixel(x, 0), 0u);
+    drawOpaque(1, kCanvasWidth - 5, kCanvasHeight - 5);  // cut at the edge
+    EXPECT_EQ(canvasPixel(kCanvasWidth - 1, kCanvasHeight - 1), 0xFF0000u);
+    EXPECT_EQ(loadSprite(1, "missing.bmp", 0), 0);
+    EXPECT_FALSE(spriteLoaded(1));  // a failed load empties the slot
+}
+
+TEST_F(Sprites, DamagedAndAbsurdPicturesLeaveTheSlotEmpty) {
+    writeBmp24("good.bmp", TestPicture(50, 50, 0xFF123456));
+    writePng("good.png", TestPicture(50, 50, 0xFF123456));
+    writeJpeg("good.jpg", TestPicture(64, 64, 0xFF808080));
+    for (const char* name : {"good.bmp", "good.png", "good.jpg"}) {
+        std::string bytes = readFileBytes(name);
+        ASSERT_NE(loadSprite(1, name, 0), 0) << name;
+        writeFileBytes("cut", bytes.substr(0, bytes.size() / 2));
+        EXPECT_EQ(loadSprite(1, "cut", 0), 0) << name << " cut in half";
+        writeFileBytes("head", bytes.substr(0, 30));
+        EXPECT_EQ(loadSprite(1, "head", 0), 0) << name << " header only";
+    }
+    // A BMP header that claims a picture of 100000 x 100000 pixels.
+    std::string huge = readFileBytes("good.bmp");
+    huge[18] = static_cast<char>(0xA0);
+    huge[19] = static_cast<char>(0x86);
+    huge[20] = 0x01;
+    huge[22] = static_cast<char>(0xA0);
+    huge[23] = static_cast<char>(0x86);
+    huge[24] = 0x01;
+    writeFileBytes("huge.bmp", huge);
+    EXPECT_EQ(loadSprite(1, "huge.bmp", 0), 0);
+    writeFileBytes("text.png", "not a picture at all");
+    EXPECT_EQ(loadSprite(1, "text.png", 0), 0);
+}
+
+TEST_F(Sprites, CollideCountsOverlapButNotTouchingEdges) {
+    writeBmp24("a.bmp", TestPicture(10, 10, 0xFFFF0000));
+    writeBmp24("b.bmp", TestPicture(20, 5, 0xFF00FF00));
+    ASSERT_NE(loadSprite(1, "a.bmp", 0), 0);
+    ASSERT_NE(loadSprite(2, "b.bmp", 0), 0);
+    EXPECT_TRUE(collide(1, 0, 0, 2, 9, 4));
+    EXPECT_FALSE(collide(1, 0, 0, 2, 10, 0));   // touching on the right
+    EXPECT_FALSE(collide(1, 0, 0, 2, -20, 0));  // touching on the left
+    EXPECT_FALSE(collide(1, 0, 0, 2, 0, 10));   // touching below
+    EXPECT_FALSE(collide(1, 0, 5, 2, 0, 0));    // touching above
+    clip(2, 0, 0, 5, 5);
+    EXPECT_FALSE(collide(1, 0, 0, 2, -5, 0));  // the clip counts, not the picture
+    EXPECT_TRUE(collide(1, 0, 0, 2, -4, 0));
+}
+
+TEST_F(Sprites, CollidePixelsIgnoresTransparentCorners) {
+    // Two 10 x 10 pictures that are opaque only in their inner 6 x 6.
+    writeBmp24("a.bmp", framedSquare());
+    ASSERT_NE(loadSprite(1, "a.bmp", 0), 0);
+    ASSERT_NE(loadSprite(2, "a.bmp", 0), 0);
+    EXPECT_TRUE(collide(1, 0, 0, 2, 7, 7));
+    EXPECT_FALSE(collidePixels(1, 0, 0, 2, 7, 7));  // only borders overlap
+    EXPECT_FALSE(collidePixels(1, 0, 0, 2, 6, 0));  // opaque columns 2..7 and 8..13
+    EXPECT_TRUE(collidePixels(1, 0, 0, 2, 5, 5));
+    clip(2, 0, 0, 3, 10);  // leaves only the border and one opaque column
+    EXPECT_TRUE(collidePixels(1, 0, 0, 2, 5, 0));
+    EXPECT_FALSE(collidePixels(1, 0, 0, 2, 6, 0));
+}
+
+TEST_F(Sprites, TintTranslucencyAndAdditiveFill) {
+    writeBmp24("white.bmp", TestPicture(4, 4, 0xFFFFFFFF));
+    ASSERT_NE(loadSprite(1, "white.bmp", 0), 0);
+    clearCanvas(rgb(0, 0, 200));
+    drawTinted(1, 0, 0, rgb(128, 64, 0));
+    EXPECT_EQ(canvasPixel(0, 0), 0x804000u);  // channels scaled, canvas fully covered
+    drawTranslucent(1, 10, 0, 128);
+    const std::uint32_t half = canvasPixel(10, 0);
+    EXPECT_NEAR(static_cast<int>(half >> 16), 128, 1);
+    EXPECT_NEAR(static_cast<int>(half & 0xFF), 200 + (255 - 200) * 128 / 255, 1);
+    drawTranslucent(1, 20, 0, 0);
+    EXPECT_EQ(canvasPixel(20, 0), 0x0000C8u);
+    fillAdditive(30, 0, 2, 2, 10, 20, 100);
+    EXPECT_EQ(canvasPixel(30, 0), 0x0A14FFu);  // blue saturates at 255
+    EXPECT_EQ(canvasPixel(32, 0), 0x0000C8u);
+}
+
+TEST_F(Sprites, RotationTurnsClockwiseAboutTheCentre) {
+    // An arrow pointing up: a red bar in the top half of the centre column.
+    TestPicture arrow(21, 21, 0x00000000);
+    for (int y = 0; y < 10; ++y)
+        for (int x = 8; x < 13; ++x) arrow.at(x, y) = 0xFFFF0000;
+    writePng("arrow.png", arrow);
+    ASSERT_NE(loadSprite(7, "arrow.png", 12), 0);
+    makeRotatable(7, 7);
+    beginRotated();
+    drawRotatable(7, 100, 100, 255);
+    EXPECT_EQ(canvasPixel(110, 102), 0xFF0000u);  // as loaded: pointing up
+    clearCanvas(0);
+    rotate(7, 90, 0);
+    drawRotatable(7, 100, 100, 255);
+    EXPECT_EQ(canvasPixel(118, 110), 0xFF0000u);  // +90: pointing right
+    EXPECT_EQ(canvasPixel(102, 110), 0x000000u);
+    clearCanvas(0);
+    rotate(7, 90, 1);  // adds up to 180: pointing down
+    EXPECT_DOUBLE_EQ(rotation(7), 180);
+    drawRotatable(7, 100, 100, 255);
+    EXPECT_EQ(canvasPixel(110, 118), 0xFF0000u);
+    EXPECT_EQ(canvasPixel(110, 102), 0x000000u);
+    clearCanvas(0);
+    rotate(7, -90, 0);  // pointing left
+    drawRotatable(7, 100, 100, 128);
+    EXPECT_NEAR(static_cast<int>(canvasPixel(102, 110) >> 16), 128, 2);
+    endRotated();
+    // Only pictures loaded as textures can turn.
+    writeBmp24("plain.bmp", TestPicture(4, 4, 0xFFFFFFFF));
+    ASSERT_NE(loadSprite(8, "plain.bmp", 0), 0);
+    makeRotatable(8, 8);
+    clearCanvas(0);
+    drawRotatable(8, 0, 0, 255);
+    EXPECT_EQ(canvasPixel(0, 0), 0u);
+}
+
+TEST_F(Sprites, GrabCanvasCopiesTheCurrentPicture) {
+    clearCanvas(rgb(10, 20, 30));
+    fillAdditive(0, 0, 1, 1, 100, 0, 0);
+    grabCanvas(71, 0, 0, kCanvasWidth, kCanvasHeight);
+    EXPECT_EQ(width(71), kCanvasWidth);
+    clearCanvas(0);
+    drawOpaque(71, 0, 0);
+    EXPECT_EQ(canvasPixel(0, 0), 0x6E141Eu);
+    EXPECT_EQ(canvasPixel(500, 500), 0x0A141Eu);
+}
+
+}  // namespace
