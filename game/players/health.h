@@ -1,0 +1,8 @@
+// Health, death and the grave.
+#pragma once
+
+#include "game/players/player.h"
+
+// A player takes a hit of the given damage (negative damage heals); at 0 or
+// below it dies into the grave and the shared pool loses a life.
+void takeHit(Player& p, double damage);
