@@ -48,5 +48,10 @@ bench: build
 contact-sheet: build
 	cmake --build $(BUILD) --target contact-sheet
 
+# libFuzzer on the file readers, FUZZ_SECONDS per target (build-fuzz/).
+FUZZ_SECONDS ?= 60
+fuzz:
+	fuzz/run.sh $(FUZZ_SECONDS)
+
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD)

@@ -37,4 +37,6 @@ std::int64_t parseNumber(std::string_view line) {
     return static_cast<std::int64_t>(value);
 }
 
-std::string formatWhole(double value) { return std::to_string(roundToInt(value)); }
+std::string formatWhole(double value) {
+    return std::to_string(roundToInt(value));
+}

@@ -88,7 +88,8 @@ void rewriteOptionsHead(const std::string& name1, const std::string& name2, doub
 }
 
 Options loadOptionsForTool(int desktopWidth, int desktopHeight, const std::string& path) {
-    if (!readWholeFile(path)) writeFileSafely(path, toolDefaultOptions(desktopWidth, desktopHeight));
+    if (!readWholeFile(path))
+        writeFileSafely(path, toolDefaultOptions(desktopWidth, desktopHeight));
     return readOptionsFile(path);
 }
 

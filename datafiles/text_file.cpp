@@ -37,7 +37,9 @@ std::string LineReader::readLine() {
     return line;
 }
 
-bool TextWriter::commit(const std::string& path) const { return writeFileSafely(path, bytes_); }
+bool TextWriter::commit(const std::string& path) const {
+    return writeFileSafely(path, bytes_);
+}
 
 bool writeFileSafely(const std::string& path, std::string_view bytes) {
     const std::string temp = path + ".tmp-" + std::to_string(::getpid());

@@ -22,7 +22,7 @@ std::optional<std::string> readWholeFile(const std::string& path);
 // the data. The end mark is consumed and not part of the line; CR directly
 // followed by LF is one mark. Reading past the end yields empty lines.
 class LineReader {
-public:
+  public:
     LineReader() = default;
     explicit LineReader(std::string data) : data_(std::move(data)) {}
     // A file that does not open reads as empty lines, like one past its end.
@@ -36,14 +36,14 @@ public:
     const std::string& data() const { return data_; }
     bool atEnd() const { return pos_ >= data_.size(); }
 
-private:
+  private:
     std::string data_;
     std::size_t pos_ = 0;
 };
 
 // Gathers the bytes of a file and writes them safely in commit().
 class TextWriter {
-public:
+  public:
     void writeLine(std::string_view text) {
         bytes_.append(text);
         bytes_.append("\r\n");
@@ -54,7 +54,7 @@ public:
     // not be written completely.
     bool commit(const std::string& path) const;
 
-private:
+  private:
     std::string bytes_;
 };
 

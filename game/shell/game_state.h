@@ -6,6 +6,8 @@
 
 #include <string>
 
+#include "datafiles/custom_powerup_file.h"
+#include "datafiles/score_table.h"
 #include "game/players/player.h"
 #include "game/players/shot.h"
 #include "game/shell/animation.h"
@@ -37,14 +39,18 @@ struct GameState {
     double blinkLevel = 0;  // grey level of the blinking "Enter drücken!"
     int blinkFalling = 0;
     int paused = 0;
-    int pauseChoice = 0;  // 0 continue, 1 end the game; kept from pause to pause
-    double placementMark = 0;
+    int pauseChoice = 0;       // 0 continue, 1 end the game; kept from pause to pause
+    double placementMark = 0;  // stars after a game, set by enterResult
+
+    // ---- score table -------------------------------------------------------------
+    ScoreTable scoreTable;
 
     // ---- players ---------------------------------------------------------------
     Player players[2];  // first and second player
 
     // ---- entity lists, created empty at start-up in this order ------------------
-    EntityList<Animation> animations;  // not cleared between games
+    EntityList<CustomPowerUp> customPowerUps;  // loaded once at start-up
+    EntityList<Animation> animations;          // not cleared between games
     EntityList<PowerUpItem> items;
     EntityList<Turret> turrets;
     EntityList<TurretShot> turretShots;

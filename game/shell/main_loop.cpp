@@ -82,6 +82,21 @@ void runGame() {
     }
 }
 
+void recordResult() {
+    GameResult result;
+    result.playerCount = game.playerCount;
+    result.difficulty = game.difficulty;
+    result.customPowerUpsEnabled = game.customPowerUpsEnabled;
+    result.name1 = firstPlayer().name;
+    result.name2 = secondPlayer().name;
+    result.kills1 = firstPlayer().kills;
+    result.hits1 = firstPlayer().hits;
+    result.kills2 = secondPlayer().kills;
+    result.hits2 = secondPlayer().hits;
+    enterResult(game.scoreTable, game.placementMark, result);
+    saveScores(game.scoreTable, game.customPowerUpsEnabled);
+}
+
 void resetForNextGame() {
     resetPlayerForNextGame(firstPlayer(), 0);
     resetPlayerForNextGame(secondPlayer(), 1);
@@ -104,6 +119,7 @@ LoopEnd runOuterLoop() {
         grantLives();
         runGame();
         if (game.closeRequested) return LoopEnd::CloseWindow;
+        recordResult();
         resetForNextGame();
     }
 }

@@ -18,6 +18,10 @@ bool runGameFrame();
 // Frames until the game ends.
 void runGame();
 
+// Enters the finished game into the score table and saves it (neither while
+// custom power-ups are on).
+void recordResult();
+
 // Puts players and lists back for the next game.
 void resetForNextGame();
 

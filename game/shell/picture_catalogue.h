@@ -12,10 +12,9 @@ struct PictureRow {
 extern const PictureRow kPictureTable[];
 extern const int kPictureCount;
 
-// Slots that hold a snapshot or a custom picture rather than a file of Data/.
+// The slot that takes a snapshot of the canvas when the game pauses. Custom
+// power-ups bring their own pictures into slots 1000 + n and 2000 + n.
 constexpr int kPauseSnapshotSlot = 71;
-constexpr int kCustomSmileySlotBase = 1000;
-constexpr int kCustomShotSlotBase = 2000;
 
 // Frequently drawn slots, named where the game draws them.
 constexpr int kBackgroundSlot = 51;  // Back.jpg

@@ -19,6 +19,7 @@ bool startUp() {
     if (!initMedia()) return false;
     game.versionText = "Alpha 1.5.1";
     game.playerCount = 1;
+    loadScores(game.scoreTable);
 
     game.fadeAlpha = 254;
     const DisplaySize desktop = primaryDisplaySize();
@@ -47,6 +48,10 @@ bool startUp() {
     loadFont(3, "Arial", 30);
     loadFont(4, "Arial", 15);
     loadFont(6, "Arial", 13);
+
+    game.customPowerUpCount = loadCustomPowerUps(
+        game.customPowerUps,
+        [](int slot, const std::string& path) { return loadSprite(slot, path, 0); });
     return true;
 }
 

@@ -3,6 +3,7 @@
 #include "game/shell/frame_steps.h"
 #include "game/shell/picture_catalogue.h"
 #include "tests/game/game_fixture.h"
+#include "tests/media/picture_files.h"
 
 namespace {
 
@@ -172,6 +173,51 @@ TEST_F(GameTest, HeadlessGameRunsHundredsOfFrames) {
     }
     EXPECT_EQ(game.frameNumber, 600);
     EXPECT_EQ(game.gameOver, 0);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(GameTest, FinishedGameIsScoredAndSavedUnlessCustomPowerUpsAreOn) {
+    startGame(1, 1);
+    beginGame();
+    firstPlayer().kills = 7;
+    firstPlayer().hits = 12;
+    game.livesLeft = 0;
+    runGame();
+    recordResult();
+    EXPECT_EQ(game.placementMark, 4);  // first place
+    ScoreTable saved;
+    loadScores(saved);
+    const int first = scoreListStart(1, 1);
+    EXPECT_EQ(saved[first].name1, "Eins");
+    EXPECT_EQ(saved[first].kills, 7);
+    EXPECT_EQ(saved[first].hits, 12);
+
+    const std::string before = readFileBytes(kScoresPath);
+    game.customPowerUpsEnabled = 1;
+    firstPlayer().kills = 50;
+    recordResult();
+    EXPECT_EQ(game.placementMark, kPlacementCustomPowerUps);
+    EXPECT_EQ(readFileBytes(kScoresPath), before);
+}
+
+TEST_F(GameTest, CustomPowerUpsAreLoadedAtStartWithTheirPictures) {
+    writeFileBytes(customPowerUpPath(0),
+                   "Held\r\nIch\r\nHeld.bmp\r\nfehlt.bmp\r\n1.0000000000\r\n1.0000000000\r\n"
+                   "0.0000000000\r\n0.0000000000");
+    writeFileBytes(customPowerUpPath(2), readFileBytes(customPowerUpPath(0)));
+    writeBmp24("Eigene Smileys/Held.bmp", TestPicture(100, 100, 0xFFFFFF00));
+    startGame();
+    EXPECT_EQ(game.customPowerUpCount, 1);  // number 1 is missing: the search stops
+    ASSERT_EQ(game.customPowerUps.count(), 1);
+    const CustomPowerUp* held = findCustomPowerUp(game.customPowerUps, 0);
+    ASSERT_NE(held, nullptr);
+    EXPECT_EQ(held->name, "Held");
+    EXPECT_EQ(held->smileyImage, 1000);
+    EXPECT_EQ(held->shotImage, 0);  // its shot picture does not exist
+    EXPECT_TRUE(spriteLoaded(1000));
 }
 
 }  // namespace

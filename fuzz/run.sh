@@ -1,0 +1,53 @@
+#!/bin/sh
+# Builds the fuzz targets of the file readers with libFuzzer, AddressSanitizer
+# and UndefinedBehaviorSanitizer, then runs each for a bounded time.
+#
+#   fuzz/run.sh [SECONDS]      default 60 seconds per target
+#
+# Everything lands in build-fuzz/ beside the sources; corpora grow there from
+# run to run. Any crash, sanitizer report, hang or broken check stops with a
+# non-zero status and leaves the input in build-fuzz/findings/.
+set -eu
+
+seconds=${1:-60}
+root=$(cd "$(dirname "$0")/.." && pwd)
+out=$root/build-fuzz
+cxx=${CXX_FUZZ:-clang++-14}
+flags="-std=c++20 -O1 -g -fno-omit-frame-pointer -fsanitize=address,undefined -fno-sanitize-recover=undefined -I$root"
+targets="score_line scores_file cpup options"
+
+mkdir -p "$out/obj" "$out/findings"
+
+# The library once, instrumented for coverage but without libFuzzer's main.
+objects=""
+for src in "$root"/datafiles/*.cpp; do
+    obj=$out/obj/$(basename "$src" .cpp).o
+    $cxx $flags -fsanitize=fuzzer-no-link -c "$src" -o "$obj"
+    objects="$objects $obj"
+done
+for t in $targets; do
+    $cxx $flags -fsanitize=fuzzer "$root/fuzz/${t}_fuzz.cpp" $objects -o "$out/${t}_fuzz"
+done
+
+# A few small, well-formed starting points; the fuzzer finds the rest.
+seed() { mkdir -p "$out/corpus/$1"; printf "$3" > "$out/corpus/$1/$2"; }
+seed score_line known '4131096985654756'
+seed score_line name 'Spieler 1'
+seed scores_file short '4131096985654756\r\n\r\n54756\r\n'
+seed cpup start 'Held\r\nIch\r\nHeld.png\r\nSchuss.png\r\n0.0000000000\r\n4.0000000000\r\n0.0000000000\r\n0.0000000000'
+seed cpup odd ' -0.75x\n.5\n+4.\n\n1e9\n'
+seed options game 'Spieler 1\r\nSpieler 2\r\n1\r\n0\r\n1920\r\n1080\r\n0'
+seed options odd 'a\nb\n$400\n%%101\n 1024\n768x\n1\n'
+
+status=0
+for t in $targets; do
+    echo "== $t: $seconds s"
+    if ! "$out/${t}_fuzz" "$out/corpus/$t" -max_total_time="$seconds" -timeout=10 \
+            -rss_limit_mb=2048 -max_len=65536 -print_final_stats=1 \
+            -artifact_prefix="$out/findings/${t}-" > "$out/${t}.log" 2>&1; then
+        status=1
+        echo "!! $t found a problem; see $out/${t}.log and $out/findings/"
+    fi
+    grep -E '^Done [0-9]+ runs|stat::number_of_executed_units|stat::peak_rss_mb' "$out/${t}.log" || true
+done
+exit $status
