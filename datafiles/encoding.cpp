@@ -52,7 +52,7 @@ std::string utf8ToCp1252(std::string_view text) {
     std::size_t i = 0;
     while (i < text.size()) {
         const auto c = static_cast<unsigned char>(text[i]);
-        const std::size_t extra = c >= 0xF0 && c < 0xF8 ? 3 : c >= 0xE0 ? 2 : c >= 0xC0 ? 1 : 0;
+        const std::size_t extra = c >= 0xF8 ? 0 : c >= 0xF0 ? 3 : c >= 0xE0 ? 2 : c >= 0xC0 ? 1 : 0;
         bool valid = extra > 0 && i + extra < text.size();
         std::uint32_t cp = c & (0x3Fu >> extra);
         for (std::size_t k = 1; valid && k <= extra; ++k) {

@@ -20,7 +20,9 @@ constexpr int kCanvasWidth = 1366;
 constexpr int kCanvasHeight = 768;
 
 // Colours are red + green * 256 + blue * 65536.
-constexpr int rgb(int red, int green, int blue) { return red + green * 256 + blue * 65536; }
+constexpr int rgb(int red, int green, int blue) {
+    return red + green * 256 + blue * 65536;
+}
 
 // ---- start and end -------------------------------------------------------
 
@@ -144,6 +146,12 @@ void scriptedInput(bool on);
 void scriptKey(int code, bool down);
 void scriptMouse(int x, int y, bool leftButton);
 void scriptCloseRequest();
+// Called at the end of every flip(), so a test or a replay can change the
+// scripted input from one frame to the next; nullptr removes it.
+using FlipHook = void (*)(void* context);
+void setFlipHook(FlipHook hook, void* context);
+// Frames shown since initMedia().
+long long flipCount();
 // Reads one canvas pixel as 0xRRGGBB.
 std::uint32_t canvasPixel(int x, int y);
 const std::uint32_t* canvasPixels();  // kCanvasWidth * kCanvasHeight, 0xXXRRGGBB

@@ -40,6 +40,9 @@ int gScriptMouseX = 0, gScriptMouseY = 0;
 bool gScriptButton = false;
 
 Uint64 gNextFrame = 0;
+long long gFlips = 0;
+FlipHook gFlipHook = nullptr;
+void* gFlipContext = nullptr;
 
 // SDL scancodes (positions on the keyboard) to DirectInput scan codes, which
 // are positions too: a German layout's Ö and Ä sit where US ; and ' are.
@@ -230,6 +233,7 @@ bool initMedia() {
             !driver || std::strcmp(driver, "dummy") == 0 || std::strcmp(driver, "offscreen") == 0;
     }
     gCloseRequested = false;
+    gFlips = 0;
     gLiveKeys.fill(false);
     gKeys.fill(false);
     return gVideoReady;
@@ -247,6 +251,7 @@ void shutdownMedia() {
     if (gVideoReady) SDL_Quit();
     gVideoReady = false;
     gScripted = false;
+    gFlipHook = nullptr;
     gNextFrame = 0;
 }
 
@@ -315,6 +320,17 @@ void flip() {
     }
     pumpEvents();
     paceFrame();
+    ++gFlips;
+    if (gFlipHook) gFlipHook(gFlipContext);
+}
+
+void setFlipHook(FlipHook hook, void* context) {
+    gFlipHook = hook;
+    gFlipContext = context;
+}
+
+long long flipCount() {
+    return gFlips;
 }
 
 bool pollWindowEvents() {

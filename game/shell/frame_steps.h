@@ -3,6 +3,8 @@
 // its entities and moves them in the same pass.
 #pragma once
 
+#include <string>
+
 // World (game/world/)
 void updateTurrets();
 void updatePowerUpItems();
@@ -16,6 +18,8 @@ void playerPhase(int playerIndex);  // steering, fire, form update, drawing
 void capHealth();
 
 // On-screen display (game/shell/)
+// The status line as drawn this frame, for player 0 or 1.
+const std::string& statusLineText(int playerIndex);
 void drawHealthBars();
 void drawLivesStrip();
 void drawStatusLines();

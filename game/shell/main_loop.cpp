@@ -3,6 +3,7 @@
 #include "game/shell/frame_steps.h"
 #include "game/shell/game_state.h"
 #include "game/shell/picture_catalogue.h"
+#include "game/shell/screens.h"
 
 namespace {
 
@@ -111,15 +112,25 @@ void resetForNextGame() {
 LoopEnd runOuterLoop() {
     for (;;) {
         game.gameOver = 0;
-        // The title screen is not built yet: every game starts at once, and
-        // the window's close request is the way out.
+        runTitleScreen();
+        if (game.closeRequested) return LoopEnd::CloseWindow;
         static constexpr double spawnTimers[3] = {400, 200, 100};
         const int d = roundToInt(game.difficulty);
         game.spawnTimer = spawnTimers[d < 0 ? 0 : d > 2 ? 2 : d];
-        grantLives();
-        runGame();
-        if (game.closeRequested) return LoopEnd::CloseWindow;
-        recordResult();
-        resetForNextGame();
+        if (game.menuHover == kMenuHighScores && !keyHeld(key::Escape)) {
+            runHighScoreScreen();
+            if (game.closeRequested) return LoopEnd::CloseWindow;
+        }
+        if (game.menuHover == kMenuStart && !keyHeld(key::Escape)) {
+            grantLives();
+            runGame();
+            if (game.closeRequested) return LoopEnd::CloseWindow;
+            recordResult();
+            runGameOverScreen();
+            if (game.closeRequested) return LoopEnd::CloseWindow;
+            resetForNextGame();
+        }
+        if (keyHeld(key::Escape) || (mouseButtonHeld(1) && game.menuHover == kMenuQuit))
+            return LoopEnd::Quit;
     }
 }

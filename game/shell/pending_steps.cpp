@@ -11,9 +11,4 @@ void updateTurretShots() {}
 void spawnOpponents() {}
 void updateShots() {}
 void playerPhase(int) {}
-void drawHealthBars() {}
-void drawLivesStrip() {}
-void drawStatusLines() {}
-void drawNameLabels() {}
-void runPauseScreen() {}
 void dropOnDeath(const Opponent&) {}

@@ -2,7 +2,9 @@
 
 #include "datafiles/options_file.h"
 #include "game/shell/game_state.h"
+#include "game/shell/main_loop.h"
 #include "game/shell/picture_catalogue.h"
+#include "game/shell/screens.h"
 
 GameState game;
 
@@ -60,4 +62,15 @@ void shutDown(bool saveOptions) {
         rewriteOptionsHead(firstPlayer().name, secondPlayer().name, game.playerCount,
                            game.difficulty);
     shutdownMedia();
+}
+
+int runProgram() {
+    if (!startUp()) {
+        shutDown(false);
+        return 0;
+    }
+    runIntro();
+    const LoopEnd end = runOuterLoop();
+    shutDown(end == LoopEnd::Quit);
+    return 0;
 }

@@ -10,3 +10,7 @@ bool startUp();
 // written back into the head of the options file first (quitting from the
 // title screen); a window close skips that.
 void shutDown(bool saveOptions);
+
+// The whole program: start-up, intro, the screens and games until the player
+// quits or closes the window, shutdown. Returns the exit code (0).
+int runProgram();

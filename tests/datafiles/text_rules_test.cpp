@@ -92,8 +92,9 @@ TEST(Encoding, Windows1252RoundTripsThroughUtf8) {
     EXPECT_EQ(utf8ToCp1252(cp1252ToUtf8(all)), all);
     EXPECT_EQ(cp1252ToUtf8("\x80"), "\xE2\x82\xAC");  // the euro sign
     EXPECT_EQ(cp1252ToUtf8("M\xF6nch"), "M\xC3\xB6nch");
-    EXPECT_EQ(utf8ToCp1252("\xE2\x98\x83"), "?");  // a snowman has no place in 1252
-    EXPECT_EQ(utf8ToCp1252("a\xC3"), "a\xC3");     // cut short: kept as it was
+    EXPECT_EQ(utf8ToCp1252("\xE2\x98\x83"), "?");             // a snowman has no place in 1252
+    EXPECT_EQ(utf8ToCp1252("a\xC3"), "a\xC3");                // cut short: kept as it was
+    EXPECT_EQ(utf8ToCp1252("\xF8\x80\x80"), "\xF8\x80\x80");  // no sequence starts with F8
 }
 
 }  // namespace

@@ -1,0 +1,251 @@
+#include "game/shell/screens.h"
+
+#include "game/shell/frame_steps.h"
+#include "game/shell/game_state.h"
+#include "game/shell/picture_catalogue.h"
+
+namespace {
+
+constexpr int kPointerSlot = 9;  // the stone doubles as the menu pointer
+constexpr int kLogoSlot = 92;
+constexpr int kTitleFrameSlot = 64;
+constexpr int kTitlePlainSlot = 54;
+constexpr int kMarkerSlot = 63;
+constexpr int kHighScoresSlot = 62;
+constexpr int kHighScoresTitleSlot = 66;
+constexpr int kGameOverSlot = 61;
+constexpr int kGameOverTitleSlot = 67;
+constexpr int kStarsSlot = 68;
+constexpr int kPauseContinueSlot = 69;
+constexpr int kPauseEndSlot = 70;
+
+struct Region {
+    int id;
+    int left, right, top, bottom;  // inclusive
+    int image;
+    const char* label;
+    int dx, dy;  // where the label stands relative to the pointer
+};
+
+constexpr int kOpenEnd = 1 << 30;
+
+constexpr Region kRegions[] = {
+    {kMenuStart, 221, 679, 356, 449, 55, nullptr, 0, 0},
+    {kMenuHighScores, 221, 629, 461, 559, 56, nullptr, 0, 0},
+    {kMenuEasy, 981, 1039, 571, 639, 57, "Easy-Peasy", -36, -50},
+    {kMenuNormal, 1061, 1119, 571, 639, 58, "Normal", -23, -50},
+    {kMenuKrank, 1141, 1199, 571, 639, 59, "Krank", -23, -50},
+    {kMenuQuit, 1111, kOpenEnd, 671, kOpenEnd, 60, nullptr, 0, 0},
+    {kMenuOnePlayer, 828, 886, 366, 434, 72, "Einspieler", -31, -50},
+    {kMenuTwoPlayers, 908, 966, 366, 434, 73, "Zweispieler", -34, -50},
+};
+
+const Region* regionAt(int x, int y) {
+    for (const Region& r : kRegions)
+        if (x >= r.left && x <= r.right && y >= r.top && y <= r.bottom) return &r;
+    return nullptr;
+}
+
+void drawPointer() {
+    drawTransparent(kPointerSlot, mouseX() - 15, mouseY() - 15);
+}
+
+void drawVersion() {
+    drawText(5, 750, "V. " + game.versionText);
+}
+
+// Reads the input of a menu frame; false when the window is to close.
+bool readMenuInput() {
+    readMouse();
+    readKeyboard();
+    if (pollWindowEvents()) game.closeRequested = true;
+    return !game.closeRequested;
+}
+
+int grey(double level) {
+    const int l = roundToInt(level < 0 ? 0 : level > 255 ? 255 : level);
+    return rgb(l, l, l);
+}
+
+}  // namespace
+
+int menuRegionAt(int x, int y) {
+    const Region* r = regionAt(x, y);
+    return r ? r->id : kMenuNone;
+}
+
+void runIntro() {
+    while (!game.introDone) {
+        // Window events wait until the title screen.
+        readMouse();
+        readKeyboard();
+        drawTinted(kLogoSlot, 433, 134, grey(game.logoLevel));
+        if (game.logoPhase == 0) {
+            game.logoLevel += 3;
+            if (game.logoLevel == 255) game.logoPhase = 1;
+        }
+        if (game.logoPhase == 1) {
+            game.logoHold += 1;
+            if (game.logoHold == 100) game.logoPhase = 2;
+        }
+        if (game.logoPhase == 2) {
+            game.logoLevel -= 3;
+            if (game.logoLevel < 0) game.introDone = 1;
+        }
+        // Skipping happens on the release, so the key or click that skips the
+        // intro does not also act on the title screen.
+        if (keyHeld(key::Escape)) game.escapeSeen = 1;
+        if (game.escapeSeen && !keyHeld(key::Escape)) game.introDone = 1;
+        if (mouseButtonHeld(1)) game.clickSeen = 1;
+        if (game.clickSeen && !mouseButtonHeld(1)) game.introDone = 1;
+        flip();
+        clearCanvas(0);
+    }
+}
+
+void runTitleScreen() {
+    for (;;) {
+        if (!readMenuInput()) return;
+        drawOpaque(kBackgroundSlot, 0, 0);
+        drawTransparent(kTitleFrameSlot, 0, 0);
+        if (game.playerCount == 1) drawTransparent(kMarkerSlot, 841, 379);
+        if (game.playerCount == 2) drawTransparent(kMarkerSlot, 922, 379);
+        if (game.difficulty == 0) drawTransparent(kMarkerSlot, 996, 583);
+        if (game.difficulty == 1) drawTransparent(kMarkerSlot, 1077, 583);
+        if (game.difficulty == 2) drawTransparent(kMarkerSlot, 1158, 583);
+        beginText();
+        setTextTransparent();
+        drawVersion();
+        if (const Region* r = regionAt(mouseX(), mouseY())) {
+            drawTransparent(r->image, 0, 0);
+            if (r->label) drawText(mouseX() + r->dx, mouseY() + r->dy, r->label);
+            game.menuHover = r->id;
+        } else {
+            drawTransparent(kTitlePlainSlot, 0, 0);
+            game.menuHover = kMenuNone;
+        }
+        endText();
+        if (mouseButtonHeld(1)) {
+            // Held, not clicked: sweeping over the icons switches as it passes.
+            if (game.menuHover == kMenuEasy) game.difficulty = 0;
+            if (game.menuHover == kMenuNormal) game.difficulty = 1;
+            if (game.menuHover == kMenuKrank) game.difficulty = 2;
+            if (game.menuHover == kMenuOnePlayer) game.playerCount = 1;
+            if (game.menuHover == kMenuTwoPlayers) game.playerCount = 2;
+        }
+        drawPointer();
+        flip();
+        if (keyHeld(key::Escape)) return;
+        if (mouseButtonHeld(1) &&
+            (game.menuHover == kMenuStart || game.menuHover == kMenuHighScores ||
+             game.menuHover == kMenuQuit))
+            return;
+    }
+}
+
+void drawBlinkingPrompt(int x, int y) {
+    drawText(x, y,
+             "Enter dr\xFC"
+             "cken!",
+             grey(game.blinkLevel));
+    if (game.blinkFalling == 0) {
+        game.blinkLevel += 5;
+        if (game.blinkLevel == 255) game.blinkFalling = 1;
+    }
+    if (game.blinkFalling == 1) {
+        game.blinkLevel -= 5;
+        if (game.blinkLevel == 0) game.blinkFalling = 0;
+    }
+}
+
+std::string highScoreRowText(int place) {
+    const int start = scoreListStart(game.playerCount, game.difficulty);
+    if (start < 0 || place < 0 || place >= kScoreListLength) return {};
+    const ScoreEntry& e = game.scoreTable[start + place];
+    std::string row = std::to_string(roundToInt(e.kills)) + " Kills, " +
+                      std::to_string(roundToInt(e.hits)) + " Hits! (von " + e.name1;
+    if (game.playerCount == 2) row += " und " + e.name2;
+    return row + ")";
+}
+
+void runHighScoreScreen() {
+    const bool hasList = scoreListStart(game.playerCount, game.difficulty) >= 0;
+    for (;;) {
+        if (!readMenuInput()) return;
+        drawOpaque(kBackgroundSlot, 0, 0);
+        drawTransparent(kHighScoresTitleSlot, 0, 0);
+        drawTransparent(kHighScoresSlot, 0, 0);
+        beginText();
+        setTextTransparent();
+        drawVersion();
+        useFont(3);
+        if (hasList)
+            for (int place = 0; place < kScoreListLength; ++place)
+                drawText(420, 360 + 95 * place, highScoreRowText(place));
+        drawBlinkingPrompt(1100, 720);
+        endText();
+        drawPointer();
+        flip();
+        clearCanvas(0);
+        if (keyHeld(key::Return)) {
+            game.menuHover = kMenuNone;
+            return;
+        }
+    }
+}
+
+void runPauseScreen() {
+    game.paused = 1;
+    grabCanvas(kPauseSnapshotSlot, 0, 0, kCanvasWidth, kCanvasHeight);
+    while (game.paused == 1) {
+        // Only the keyboard: the mouse and the window wait until play resumes.
+        readKeyboard();
+        drawOpaque(kPauseSnapshotSlot, 0, 0);
+        if (game.pauseChoice == 0) {
+            drawTransparent(kPauseContinueSlot, 0, 0);
+            if (keyHeld(key::Return)) game.paused = 0;
+        } else {
+            drawTransparent(kPauseEndSlot, 0, 0);
+            if (keyHeld(key::Return)) {
+                game.paused = 0;
+                game.livesLeft = 0;  // ends like a game whose last life is gone
+            }
+        }
+        if (keyHeld(key::Up))
+            game.pauseChoice = 0;
+        else if (keyHeld(key::Down))
+            game.pauseChoice = 1;
+        flip();
+    }
+}
+
+void runGameOverScreen() {
+    game.menuHover = kMenuNone;
+    for (;;) {
+        if (!readMenuInput()) return;
+        drawOpaque(kBackgroundSlot, 0, 0);
+        drawTransparent(kGameOverTitleSlot, 0, 0);
+        drawTransparent(kGameOverSlot, 0, 0);
+        beginText();
+        setTextTransparent();
+        useFont(1);
+        drawText(680, 390, std::to_string(roundToInt(firstPlayer().kills + secondPlayer().kills)));
+        drawText(680, 490, std::to_string(roundToInt(firstPlayer().hits + secondPlayer().hits)));
+        useFont(2);
+        if (twoPlayerGame())
+            drawText(680, 600, firstPlayer().name + " und " + secondPlayer().name);
+        else
+            drawText(680, 600, firstPlayer().name);
+        useFont(3);
+        drawBlinkingPrompt(1100, 720);
+        endText();
+        // One star for a game that entered no list, up to five for first
+        // place; the custom power-up mark shows as many as the strip holds.
+        clip(kStarsSlot, 0, 0, roundToInt((game.placementMark + 1) * 51), 50);
+        drawTransparent(kStarsSlot, 600, 310);
+        drawPointer();
+        flip();
+        clearCanvas(0);
+        if (keyHeld(key::Return)) return;
+    }
+}

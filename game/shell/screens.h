@@ -1,0 +1,33 @@
+// The screens around a game: intro, title, high scores, pause and game over.
+// Each is a loop of one frame per pass that reads the input first and ends
+// with flip(). A window close request sets game.closeRequested and leaves
+// the screen at once (the intro and the pause do not look at it).
+#pragma once
+
+#include <string>
+
+// Title-screen regions, in the order they are tested.
+constexpr int kMenuNone = 0;
+constexpr int kMenuStart = 1;
+constexpr int kMenuHighScores = 2;
+constexpr int kMenuEasy = 3;
+constexpr int kMenuNormal = 4;
+constexpr int kMenuKrank = 5;
+constexpr int kMenuQuit = 6;
+constexpr int kMenuOnePlayer = 7;
+constexpr int kMenuTwoPlayers = 8;
+
+// The region under a point of the canvas; the first that contains it wins.
+int menuRegionAt(int x, int y);
+
+void runIntro();
+void runTitleScreen();
+void runHighScoreScreen();
+void runGameOverScreen();
+// runPauseScreen() is a frame step (frame_steps.h).
+
+// One row of the high-score screen (place 0 to 3 of the current list), as drawn.
+std::string highScoreRowText(int place);
+
+// Draws the blinking "Enter drücken!" at (x, y) and moves the blink on.
+void drawBlinkingPrompt(int x, int y);
