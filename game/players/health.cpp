@@ -1,6 +1,24 @@
 // Health rules shared by every source of health.
+#include "game/players/health.h"
+
+#include "game/players/forms.h"
 #include "game/shell/frame_steps.h"
 #include "game/shell/game_state.h"
+
+void takeHit(Player& p, double damage) {
+    // A smiley already in its grave cannot die a second time.
+    if (p.form == kFormGrave) return;
+    p.health -= damage;
+    if (p.health > 0) return;
+    // Into the grave for 1000 frames. The modifiers of the form it was in
+    // stay until the grave ends; it turns inactive at this frame's form
+    // update, so it may still steer and fire once.
+    p.form = kFormGrave;
+    p.formTimer = kFullFormTimer;
+    p.deaths += 1;
+    game.livesLeft -= 1;
+    startAnimation(roundToInt(p.x), roundToInt(p.y - 100), kPlayerDeathStrip, 100, 5, 6);
+}
 
 void capHealth() {
     // Healing never lifts a smiley above its effective maximum; health below

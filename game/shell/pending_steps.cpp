@@ -6,9 +6,5 @@
 
 void updateTurrets() {}
 void updatePowerUpItems() {}
-void updateOpponents() {}
 void updateTurretShots() {}
-void spawnOpponents() {}
-void updateShots() {}
-void playerPhase(int) {}
 void dropOnDeath(const Opponent&) {}
