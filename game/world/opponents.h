@@ -1,0 +1,35 @@
+// The opponents: adding them, the spawner that brings them in pairs, and the
+// once-a-frame update that draws them, chases and shoots the players, runs
+// their statuses and lets them die. updateOpponents and spawnOpponents are
+// frame steps (game/shell/frame_steps.h).
+#pragma once
+
+#include "game/world/opponent.h"
+
+// Slots of the pictures an opponent is drawn with.
+constexpr int kOpponentImage = 10;      // Böse.bmp
+constexpr int kOpponentShotImage = 46;  // GegnerShot.bmp
+constexpr int kOpponentBarRed = 11;     // LebenRotAktiv.bmp
+constexpr int kOpponentBarGreen = 12;   // LebenGruenAktiv.bmp
+constexpr int kOpponentBarYellow = 13;  // LebenGelbAktiv.bmp
+constexpr int kOpponentBarEmpty = 14;   // LebenInaktiv.bmp
+constexpr int kPlagueOverlay = 84;      // Gifttropfen.bmp
+constexpr int kParalysisOverlay = 91;   // Paralysis.png
+constexpr int kFrostOverlay = 93;       // Frost.png
+
+// Values of status.
+constexpr double kStatusNone = 0;
+constexpr double kStatusPlague = 1;
+constexpr double kStatusFrost = 2;
+constexpr double kStatusParalysis = 3;
+
+// The spawn period of the current difficulty: frames between two pairs.
+double spawnPeriod();
+
+// Adds an opponent after the list's current element and makes it current.
+// Toughness, fire rate and shot damage come from the difficulty and the
+// number of players at this moment and stay for the opponent's whole life.
+Opponent* addOpponent(int x, int y, double maxHealth, double speed, int image);
+
+// Which player an opponent at (x, y) goes after: 0 first, 1 second.
+int chooseTarget(double x, double y);
