@@ -7,4 +7,4 @@
 void updateTurrets() {}
 void updatePowerUpItems() {}
 void updateTurretShots() {}
-void dropOnDeath(const Opponent&) {}
+void dropOnDeath(int, int) {}

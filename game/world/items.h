@@ -1,7 +1,6 @@
 // Power-up items left by dead opponents.
 #pragma once
 
-#include "game/world/opponent.h"
-
-// Called when an opponent dies: may leave an item where it stood.
-void dropOnDeath(const Opponent& opponent);
+// Called when an opponent dies, with its rounded position: may leave an item
+// there.
+void dropOnDeath(int x, int y);

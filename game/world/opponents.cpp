@@ -163,7 +163,7 @@ void takeFormDamage(Opponent& o) {
 // An opponent whose health is used up: it may leave an item, and the kill
 // goes to whoever hit it last.
 void die(const Opponent& o) {
-    dropOnDeath(o);
+    dropOnDeath(roundToInt(o.x), roundToInt(o.y));
     Player& killer = o.lastHitter == 0 ? firstPlayer() : secondPlayer();
     killer.kills += 1;
     startAnimation(roundToInt(o.x), roundToInt(o.y), kOpponentDeathStrip, 100, 10, 4);
