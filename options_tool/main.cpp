@@ -23,6 +23,7 @@
 #include "datafiles/options_file.h"
 #include "options_tool/display_scale.h"
 #include "options_tool/resolutions.h"
+#include "tool_window/window_frame.h"
 
 namespace {
 
@@ -72,9 +73,6 @@ struct OptionsTool {
     // The frame a window manager puts around the window is only known once
     // it has been mapped; these drive the nudge that puts the frame's
     // top-left corner, not the client area's, at the required place.
-    int requestedX = 0;
-    int requestedY = 0;
-    int placementTries = 0;
 };
 
 OptionsTool tool;
@@ -172,59 +170,6 @@ void buildWindow() {
     tool.customPowerUps->value(roundToInt(tool.options.customPowerUpsEnabled) != 0 ? 1 : 0);
 }
 
-// Asks the window manager for a caption with a close box only: the dialog
-// can be moved and closed, but not resized, minimised or maximised.
-void requestCloseOnlyFrame() {
-    struct {
-        unsigned long flags, functions, decorations;
-        long inputMode;
-        unsigned long status;
-    } hints = {1 | 2, 4 | 32, 2 | 8 | 16, 0, 0};  // move + close; border, title, menu
-    const Atom motif = XInternAtom(fl_display, "_MOTIF_WM_HINTS", False);
-    XChangeProperty(fl_display, fl_xid(tool.window), motif, motif, 32, PropModeReplace,
-                    reinterpret_cast<unsigned char*>(&hints), 5);
-}
-
-// The top-left corner of the outermost window that holds the dialog: the
-// window manager's frame, or the dialog itself where there is none (framed
-// tells which).
-bool outerTopLeft(int& x, int& y, bool& framed) {
-    Window w = fl_xid(tool.window);
-    framed = false;
-    for (;;) {
-        Window root = 0, parent = 0, *children = nullptr;
-        unsigned int count = 0;
-        if (!XQueryTree(fl_display, w, &root, &parent, &children, &count)) return false;
-        if (children) XFree(children);
-        if (parent == root || parent == 0) break;
-        w = parent;
-        framed = true;
-    }
-    Window child = 0;
-    return XTranslateCoordinates(fl_display, w, DefaultRootWindow(fl_display), 0, 0, &x, &y,
-                                 &child) != 0;
-}
-
-// Window managers differ in whether the requested position means the frame
-// or the client area. Look a few times after mapping (the frame arrives
-// late) and shift the request by whatever the frame is off by; stop once the
-// frame sits right, so a user who moves the window is not fought.
-void placeOuterCorner(void*) {
-    int x = 0, y = 0;
-    bool framed = false;
-    const int wantX = scaled(kWindowX, tool.scale);
-    const int wantY = scaled(kWindowY, tool.scale);
-    if (tool.window->shown() && outerTopLeft(x, y, framed)) {
-        if (framed && x == wantX && y == wantY) return;
-        if (x != wantX || y != wantY) {
-            tool.requestedX += wantX - x;
-            tool.requestedY += wantY - y;
-            tool.window->position(tool.requestedX, tool.requestedY);
-        }
-    }
-    if (++tool.placementTries < 10) Fl::repeat_timeout(0.1, placeOuterCorner);
-}
-
 double xftDpi() {
     const char* dpi = XGetDefault(fl_display, "Xft", "dpi");
     return dpi ? std::strtod(dpi, nullptr) : 0.0;
@@ -258,10 +203,8 @@ int main(int argc, char** argv) {
     FL_NORMAL_SIZE = scaled(kFontSize, tool.scale);
     buildWindow();
     tool.window->show();
-    requestCloseOnlyFrame();
-    tool.requestedX = tool.window->x();
-    tool.requestedY = tool.window->y();
-    Fl::add_timeout(0.1, placeOuterCorner);
+    requestCloseOnlyFrame(tool.window);
+    placeOuterCorner(tool.window, scaled(kWindowX, tool.scale), scaled(kWindowY, tool.scale));
 
     Fl::run();
     return 0;

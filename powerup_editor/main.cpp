@@ -23,7 +23,7 @@
 
 #include "datafiles/custom_powerup_file.h"
 #include "powerup_editor/editor_logic.h"
-#include "powerup_editor/window_frame.h"
+#include "tool_window/window_frame.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "powerup_editor/window_frame.h"
+#include "tool_window/window_frame.h"
 
 #include <FL/Fl.H>
 #include <FL/Fl_Window.H>

@@ -1,6 +1,6 @@
-// How the editor's window meets the window manager: a caption with a close
-// box only, and the frame's outer corner (not the client area's) at a fixed
-// place on the screen.
+// How a tool window meets the window manager: a caption with a close box
+// only, and the frame's outer corner (not the client area's) at a fixed
+// place on the screen. Shared by the options tool and the power-up editor.
 #pragma once
 
 class Fl_Window;
