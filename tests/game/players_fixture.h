@@ -68,6 +68,8 @@ class PlayersTest : public GameTest {
         startGame(playerCount, 0, 683, 384);
         beginGame();
         game.spawnTimer = 0;
+        // Past the fade-in: the black overlay would cover what the tests read.
+        game.fadeAlpha = 0;
     }
     // One real game frame; the spawner is held back so only the opponents a
     // test places are on the field.
