@@ -34,10 +34,7 @@ void fadeStep() {
 void grantLives() {
     static constexpr double lives[2][3] = {{4, 3, 2}, {5, 4, 3}};
     const int players = twoPlayerGame() ? 1 : 0;
-    const int d = roundToInt(game.difficulty);
-    // A hand-edited difficulty outside 0..2 plays with the lives of the
-    // nearest one rather than with none.
-    game.livesTotal = lives[players][d < 0 ? 0 : d > 2 ? 2 : d];
+    game.livesTotal = lives[players][difficultyIndex()];
     game.livesLeft = game.livesTotal;
 }
 
@@ -115,8 +112,7 @@ LoopEnd runOuterLoop() {
         runTitleScreen();
         if (game.closeRequested) return LoopEnd::CloseWindow;
         static constexpr double spawnTimers[3] = {400, 200, 100};
-        const int d = roundToInt(game.difficulty);
-        game.spawnTimer = spawnTimers[d < 0 ? 0 : d > 2 ? 2 : d];
+        game.spawnTimer = spawnTimers[difficultyIndex()];
         if (game.menuHover == kMenuHighScores && !keyHeld(key::Escape)) {
             runHighScoreScreen();
             if (game.closeRequested) return LoopEnd::CloseWindow;

@@ -13,13 +13,6 @@ namespace {
 constexpr double kRightLimit = 1275;
 constexpr double kBottomLimit = 668;
 
-// A hand-edited difficulty outside 0..2 plays like the nearest one rather
-// than reading past the end of the tables.
-int difficultyIndex() {
-    const int d = roundToInt(game.difficulty);
-    return d < 0 ? 0 : d > 2 ? 2 : d;
-}
-
 double hitterCode(int playerIndex) {
     return playerIndex == 0 ? 0 : 2;
 }
