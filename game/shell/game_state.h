@@ -73,3 +73,10 @@ inline Player& secondPlayer() {
 inline bool twoPlayerGame() {
     return game.playerCount == 2;
 }
+
+// The difficulty as an index into the game's tables. A hand-edited value
+// outside 0..2 plays like the nearest one rather than reading past a table.
+inline int difficultyIndex() {
+    const int d = roundToInt(game.difficulty);
+    return d < 0 ? 0 : d > 2 ? 2 : d;
+}
