@@ -1,0 +1,324 @@
+#include "tests/replays/replay.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <random>
+#include <sstream>
+
+#include "datafiles/custom_powerup_file.h"
+#include "game/shell/game_state.h"
+#include "game/shell/start_up.h"
+#include "tests/media/picture_files.h"
+#include "tests/test_support.h"
+
+namespace {
+
+// ---- the file --------------------------------------------------------------
+
+std::string formatFrame(const FrameInput& f) {
+    std::string keys;
+    for (int k : f.keys) keys += (keys.empty() ? "" : ",") + std::to_string(k);
+    return std::to_string(f.mouseX) + " " + std::to_string(f.mouseY) + " " +
+           (f.button ? "1" : "0") + " " + (keys.empty() ? "-" : keys);
+}
+
+// ---- the digest ------------------------------------------------------------
+
+struct Digest {
+    std::uint64_t h = 1469598103934665603ull;  // FNV-1a
+    void bytes(const void* p, std::size_t n) {
+        const auto* b = static_cast<const unsigned char*>(p);
+        for (std::size_t i = 0; i < n; ++i) h = (h ^ b[i]) * 1099511628211ull;
+    }
+    void number(double v) { bytes(&v, sizeof v); }
+    void text(const std::string& s) { bytes(s.data(), s.size()); }
+};
+
+// Everything that moves in a game, at one moment.
+void sampleState(Digest& d) {
+    d.number(static_cast<double>(game.frameNumber));
+    d.number(game.livesLeft);
+    d.number(game.fadeAlpha);
+    for (const Player& p : game.players)
+        for (double v : {p.x, p.y, p.health, p.form, p.formTimer, p.fireCooldown, p.hits, p.kills,
+                         p.deaths, p.active})
+            d.number(v);
+    game.opponents.forEach([&](const Opponent& o) {
+        for (double v : {o.x, o.y, o.health, o.status, o.statusTimer, o.fireCountdown}) d.number(v);
+    });
+    game.shots.forEach([&](const Shot& s) {
+        for (double v : {s.x, s.y, s.kind, s.damage}) d.number(v);
+    });
+    game.items.forEach([&](const PowerUpItem& i) {
+        for (double v : {i.x, i.y, i.kind, i.fade, i.customIndex}) d.number(v);
+    });
+    game.turrets.forEach([&](const Turret& t) {
+        for (double v : {t.x, t.y, t.turretType, t.life, t.cooldown}) d.number(v);
+    });
+    game.turretShots.forEach([&](const TurretShot& t) {
+        for (double v : {t.x, t.y, t.effect, t.rotation}) d.number(v);
+    });
+    d.number(game.animations.count());
+}
+
+// ---- the robot that records ------------------------------------------------
+
+struct PlayerKeys {
+    int up, down, left, right, fireUp, fireLeft, fireDown, fireRight;
+};
+constexpr PlayerKeys kOnePlayer{key::W,  key::S,    key::A,    key::D,
+                                key::Up, key::Left, key::Down, key::Right};
+constexpr PlayerKeys kFirstOfTwo{key::P,  key::OUmlaut, key::L,    key::AUmlaut,
+                                 key::Up, key::Left,    key::Down, key::Right};
+constexpr PlayerKeys kSecondOfTwo{key::W, key::S, key::A, key::D, key::T, key::F, key::G, key::H};
+
+// Plays like a keen beginner: walks to ready items, otherwise lines up with
+// the nearest opponent at a distance and shoots along the line.
+void steerPlayer(const Player& p, const PlayerKeys& k, std::mt19937& dice, std::vector<int>& keys) {
+    if (p.active != 1) return;
+    const double px = p.x + 50, py = p.y + 50;
+    const PowerUpItem* item = nullptr;
+    double best = 1e18;
+    game.items.forEach([&](const PowerUpItem& i) {
+        const double d = std::hypot(i.x + 50 - px, i.y + 50 - py);
+        if (i.fade <= 0 && d < best) best = d, item = &i;
+    });
+    if (item && best < 700) {
+        const double dx = item->x + 50 - px, dy = item->y + 50 - py;
+        if (dx > 5) keys.push_back(k.right);
+        if (dx < -5) keys.push_back(k.left);
+        if (dy > 5) keys.push_back(k.down);
+        if (dy < -5) keys.push_back(k.up);
+        return;
+    }
+    const Opponent* target = nullptr;
+    best = 1e18;
+    game.opponents.forEach([&](const Opponent& o) {
+        const double d = std::hypot(o.x + 50 - px, o.y + 50 - py);
+        if (d < best) best = d, target = &o;
+    });
+    if (!target) {
+        // Wander towards the middle while the field is empty.
+        if (px < 600) keys.push_back(k.right);
+        if (px > 760) keys.push_back(k.left);
+        if (py < 320) keys.push_back(k.down);
+        if (py > 440) keys.push_back(k.up);
+        return;
+    }
+    const double dx = target->x + 50 - px, dy = target->y + 50 - py;
+    if (std::fabs(dy) < 35)
+        keys.push_back(dx > 0 ? k.fireRight : k.fireLeft);
+    else if (std::fabs(dx) < 35)
+        keys.push_back(dy > 0 ? k.fireDown : k.fireUp);
+    // Line up on the smaller offset; keep some distance on the larger.
+    if (std::fabs(dx) < std::fabs(dy)) {
+        if (std::fabs(dx) > 10) keys.push_back(dx > 0 ? k.right : k.left);
+        if (std::fabs(dy) < 200) keys.push_back(dy > 0 ? k.up : k.down);
+    } else {
+        if (std::fabs(dy) > 10) keys.push_back(dy > 0 ? k.down : k.up);
+        if (std::fabs(dx) < 200) keys.push_back(dx > 0 ? k.left : k.right);
+    }
+    if (dice() % 9 == 0) keys.push_back(dice() % 2 ? k.fireUp : k.fireLeft);  // a stray shot
+}
+
+// A recording ends its game from the pause after this many frames.
+constexpr long long kLongestGame = 30000;
+
+struct Session {
+    Replay* replay = nullptr;
+    bool record = false;
+    std::size_t next = 0;  // frame whose input comes next
+    std::mt19937 dice;
+    Digest digest;
+    // The robot's own place in the program.
+    enum Phase { Intro, Title, Playing, GameOver, Quitting } phase = Intro;
+    int wait = 0;
+    long long lastGameFrame = 0;
+    ReplayResult result;
+    int lastTurrets = 0;
+    long long lastSample = 0;
+
+    void apply(const FrameInput& f) {
+        scriptedInput(true);
+        for (int k : f.keys) scriptKey(k, true);
+        scriptMouse(f.mouseX, f.mouseY, f.button);
+    }
+
+    FrameInput decide() {
+        FrameInput f;
+        const bool inGame = game.frameNumber != lastGameFrame;
+        lastGameFrame = game.frameNumber;
+        switch (phase) {
+            case Intro:
+                if (++wait < 3) f.keys = {key::Escape};
+                if (game.introDone) phase = Title, wait = 0;
+                break;
+            case Title: {
+                // Player count, then difficulty, held until taken, then start.
+                const int want = replay->playerCount;
+                if (inGame) {
+                    phase = Playing;
+                    break;
+                }
+                if (game.playerCount != want) {
+                    f.mouseX = want == 2 ? 937 : 857, f.mouseY = 400, f.button = true;
+                } else if (roundToInt(game.difficulty) != replay->difficulty) {
+                    f.mouseX = 1010 + 80 * replay->difficulty, f.mouseY = 605, f.button = true;
+                } else {
+                    f.mouseX = 400, f.mouseY = 400, f.button = ++wait > 2;
+                }
+                break;
+            }
+            case Playing: {
+                if (game.gameOver == 1 && game.fadeAlpha == 255) {
+                    phase = GameOver, wait = 0;
+                    break;
+                }
+                // A robot that cannot lose: end the game from the pause.
+                if (game.frameNumber > kLongestGame) {
+                    if (!game.paused)
+                        f.keys = {key::Escape};
+                    else
+                        f.keys = {game.pauseChoice == 1 ? key::Return : key::Down};
+                    break;
+                }
+                if (twoPlayerGame()) {
+                    steerPlayer(firstPlayer(), kFirstOfTwo, dice, f.keys);
+                    steerPlayer(secondPlayer(), kSecondOfTwo, dice, f.keys);
+                } else {
+                    steerPlayer(firstPlayer(), kOnePlayer, dice, f.keys);
+                }
+                std::sort(f.keys.begin(), f.keys.end());
+                f.keys.erase(std::unique(f.keys.begin(), f.keys.end()), f.keys.end());
+                break;
+            }
+            case GameOver:
+                if (++wait < 3) f.keys = {key::Return};
+                if (wait > 5) phase = Quitting, wait = 0;
+                break;
+            case Quitting:
+                if (++wait > 2) f.keys = {key::Escape};
+                break;
+        }
+        return f;
+    }
+
+    void afterFrame() {
+        if (game.frameNumber != lastSample && game.frameNumber % 250 == 0) {
+            sampleState(digest);
+            lastSample = game.frameNumber;
+        }
+        if (game.turrets.count() > lastTurrets) result.turretsPlaced += 1;
+        lastTurrets = game.turrets.count();
+        FrameInput f;
+        if (record) {
+            f = decide();
+            replay->frames.push_back(f);
+        } else if (next < replay->frames.size()) {
+            f = replay->frames[next];
+        } else {
+            // Out of input: the recorded run has ended; let go of everything
+            // and ask the window to close.
+            scriptCloseRequest();
+        }
+        ++next;
+        apply(f);
+    }
+};
+
+void prepareFolder(const Replay& replay) {
+    writeFileBytes("Data/Optionen.txt", "Anna\r\nBen\r\n1\r\n0\r\n1366\r\n768\r\n" +
+                                            std::string(replay.customPowerUps > 0 ? "1" : "0"));
+    for (int n = 0; n < replay.customPowerUps; ++n) {
+        TestPicture face(100, 100, 0x00000000);
+        for (int y = 0; y < 100; ++y)
+            for (int x = 0; x < 100; ++x)
+                if ((x - 50) * (x - 50) + (y - 50) * (y - 50) < 45 * 45)
+                    face.at(x, y) = 0xFF000000u | (0x40u << (8 * (n % 3))) | 0x303030u;
+        const std::string picture = "Eigene" + std::to_string(n) + ".png";
+        writePng("Eigene Smileys/" + picture, face);
+        writeCustomPowerUp(n, "Eigenbau " + std::to_string(n + 1), "Replay", picture, "", n, 1 + n,
+                           -5.0 * n, 2.0 * n);
+    }
+}
+
+}  // namespace
+
+std::string formatReplay(const Replay& r) {
+    std::string out = "pomvex-replay 1\n";
+    out += "seed " + std::to_string(r.seed) + "\n";
+    out += "options " + std::to_string(r.playerCount) + " " + std::to_string(r.difficulty) + " " +
+           std::to_string(r.customPowerUps) + "\n";
+    out += "digest " + r.digest + "\n";
+    // Runs of equal input share one line: "<count> <mouse x> <mouse y> <button> <keys>".
+    for (std::size_t i = 0; i < r.frames.size();) {
+        std::size_t j = i + 1;
+        while (j < r.frames.size() && r.frames[j] == r.frames[i]) ++j;
+        out += std::to_string(j - i) + " " + formatFrame(r.frames[i]) + "\n";
+        i = j;
+    }
+    return out;
+}
+
+bool parseReplay(const std::string& text, Replay& r) {
+    std::istringstream in(text);
+    std::string word;
+    if (!(in >> word) || word != "pomvex-replay" || !(in >> word)) return false;
+    if (!(in >> word) || word != "seed" || !(in >> r.seed)) return false;
+    if (!(in >> word) || word != "options" ||
+        !(in >> r.playerCount >> r.difficulty >> r.customPowerUps))
+        return false;
+    if (!(in >> word) || word != "digest" || !(in >> r.digest)) return false;
+    r.frames.clear();
+    long long count;
+    while (in >> count) {
+        FrameInput f;
+        std::string keys;
+        int button;
+        if (!(in >> f.mouseX >> f.mouseY >> button >> keys) || count <= 0 || count > 10000000)
+            return false;
+        f.button = button != 0;
+        if (keys != "-") {
+            std::istringstream list(keys);
+            std::string k;
+            while (std::getline(list, k, ',')) f.keys.push_back(std::stoi(k));
+        }
+        r.frames.insert(r.frames.end(), static_cast<std::size_t>(count), f);
+    }
+    return in.eof();
+}
+
+ReplayResult playReplay(Replay& replay, bool record) {
+    ScratchFolder folder;
+    folder.linkPictures();
+    prepareFolder(replay);
+    if (record) replay.frames.clear();
+
+    Session session;
+    session.replay = &replay;
+    session.record = record;
+    session.dice.seed(static_cast<std::uint32_t>(replay.seed));
+    seedRandom(replay.seed);
+    scriptedInput(true);
+    if (!record && !replay.frames.empty()) session.apply(replay.frames[0]);
+    session.next = 1;
+    if (record) replay.frames.push_back(FrameInput{});
+    setFlipHook([](void* s) { static_cast<Session*>(s)->afterFrame(); }, &session);
+    scriptTimeOfDay(12, 0);
+    runProgram();
+
+    // The end state: counters, what is left on the field, the score file.
+    ReplayResult& result = session.result;
+    result.kills = firstPlayer().kills + secondPlayer().kills;
+    result.hits = firstPlayer().hits + secondPlayer().hits;
+    result.frames = static_cast<long long>(session.next);
+    sampleState(session.digest);
+    session.digest.text(readFileBytes("Data/Scores.txt"));
+    session.digest.text(readFileBytes("Data/Optionen.txt"));
+    char hex[17];
+    std::snprintf(hex, sizeof hex, "%016llx", static_cast<unsigned long long>(session.digest.h));
+    result.digest = hex;
+    return result;
+}
