@@ -124,7 +124,7 @@ void steerPlayer(const Player& p, const PlayerKeys& k, std::mt19937& dice, std::
 }
 
 // A recording ends its game from the pause after this many frames.
-constexpr long long kLongestGame = 30000;
+constexpr long long kLongestGame = 6000;
 
 struct Session {
     Replay* replay = nullptr;
@@ -139,6 +139,8 @@ struct Session {
     ReplayResult result;
     int lastTurrets = 0;
     long long lastSample = 0;
+    long long lastCounted = 0;
+    double lastForm[2] = {0, 0};
 
     void apply(const FrameInput& f) {
         scriptedInput(true);
@@ -212,6 +214,17 @@ struct Session {
         }
         if (game.turrets.count() > lastTurrets) result.turretsPlaced += 1;
         lastTurrets = game.turrets.count();
+        for (int i = 0; i < 2; ++i) {
+            const double form = game.players[i].form;
+            if (form != lastForm[i] && form > 0 && form != 100) result.formsTaken += 1;
+            lastForm[i] = form;
+        }
+        // The counters as the game ends, before the reset for the next one.
+        if (game.gameOver == 1 && game.frameNumber != lastCounted) {
+            result.kills = firstPlayer().kills + secondPlayer().kills;
+            result.hits = firstPlayer().hits + secondPlayer().hits;
+            lastCounted = game.frameNumber;
+        }
         FrameInput f;
         if (record) {
             f = decide();
@@ -311,8 +324,6 @@ ReplayResult playReplay(Replay& replay, bool record) {
 
     // The end state: counters, what is left on the field, the score file.
     ReplayResult& result = session.result;
-    result.kills = firstPlayer().kills + secondPlayer().kills;
-    result.hits = firstPlayer().hits + secondPlayer().hits;
     result.frames = static_cast<long long>(session.next);
     sampleState(session.digest);
     session.digest.text(readFileBytes("Data/Scores.txt"));

@@ -32,7 +32,7 @@ struct ReplayResult {
     std::string digest;
     long long frames = 0;  // frames shown
     double kills = 0, hits = 0;
-    int itemsTaken = 0, turretsPlaced = 0;
+    int formsTaken = 0, turretsPlaced = 0;
 };
 
 // Runs the whole program in a scratch folder under the given input. With

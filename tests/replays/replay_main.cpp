@@ -51,9 +51,9 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "warning: playback differs from the recording\n");
         replay.digest = played.digest;
         writeFileBytes(argv[2], formatReplay(replay));
-        std::printf("%s: %lld frames, %.0f kills, %.0f hits, %d turrets, digest %s\n", argv[2],
-                    played.frames, played.kills, played.hits, recorded.turretsPlaced,
-                    played.digest.c_str());
+        std::printf("%s: %lld frames, %.0f kills, %.0f hits, %d forms, %d turrets, digest %s\n",
+                    argv[2], played.frames, played.kills, played.hits, recorded.formsTaken,
+                    recorded.turretsPlaced, played.digest.c_str());
         return 0;
     }
     std::fprintf(stderr,
