@@ -7,7 +7,6 @@
 #include <SDL.h>
 #include <SDL_ttf.h>
 #include <fontconfig/fontconfig.h>
-
 #include <unistd.h>
 
 #include <algorithm>
@@ -17,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/stress_bench.h"
 #include "game/shell/game_state.h"
 #include "game/shell/main_loop.h"
 #include "game/shell/start_up.h"
@@ -67,13 +67,32 @@ void writePictures() {
 
 const char* kTexts[20] = {"Spieler 1's Treffer: 12 Kills: 3 (Tode: 0)   Uhrzeit: 12:34",
                           "Spieler 2's Treffer: 8 Kills: 1 (Tode: 1)",
-                          "Spieler 1", "Spieler 2", "Wut", "M\xF6nch", "Schatten", "Zombie",
-                          "Angsthase", "Groovyboy", "Miniboy", "Bluttropfen", "Arzt", "Seher",
-                          "Riese", "Ironman", "Stein", "Geist", "Engel", "50% Leben"};
+                          "Spieler 1",
+                          "Spieler 2",
+                          "Wut",
+                          "M\xF6nch",
+                          "Schatten",
+                          "Zombie",
+                          "Angsthase",
+                          "Groovyboy",
+                          "Miniboy",
+                          "Bluttropfen",
+                          "Arzt",
+                          "Seher",
+                          "Riese",
+                          "Ironman",
+                          "Stein",
+                          "Geist",
+                          "Engel",
+                          "50% Leben"};
 
 // Positions that move a little each frame, like a running game.
-int px(int i, int frame) { return (i * 137 + frame * 3) % (kCanvasWidth - 100); }
-int py(int i, int frame) { return (i * 71 + frame * 2) % (kCanvasHeight - 100); }
+int px(int i, int frame) {
+    return (i * 137 + frame * 3) % (kCanvasWidth - 100);
+}
+int py(int i, int frame) {
+    return (i * 71 + frame * 2) % (kCanvasHeight - 100);
+}
 
 void composeOurs(int frame) {
     drawOpaque(1, 0, 0);
@@ -266,5 +285,6 @@ int main() {
     shutdownMedia();
     std::filesystem::current_path(home);
     std::filesystem::remove_all(scratch);
+    runStressBench(home / "Data");
     return 0;
 }

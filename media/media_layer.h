@@ -150,6 +150,10 @@ void scriptCloseRequest();
 // scripted input from one frame to the next; nullptr removes it.
 using FlipHook = void (*)(void* context);
 void setFlipHook(FlipHook hook, void* context);
+// Switches every drawing operation off (true: on again), so a benchmark can
+// time a frame's game logic apart from its composition.
+void setDrawing(bool on);
+bool drawingOn();
 // Frames shown since initMedia().
 long long flipCount();
 // Reads one canvas pixel as 0xRRGGBB.

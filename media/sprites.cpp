@@ -35,6 +35,7 @@ std::uint32_t gTransparentRgb = 0xFF00FF;
 std::uint32_t gMaskPixel = 0, gSourcePixel = 0;
 pixman_image_t* gMask = nullptr;
 pixman_image_t* gSource = nullptr;
+bool gDrawing = true;
 
 Sprite* sprite(int slot) {
     if (slot < 0 || slot >= static_cast<int>(gSprites.size())) return nullptr;
@@ -179,14 +180,17 @@ void clearCanvas(int colour) {
 }
 
 void drawOpaque(int slot, int x, int y) {
+    if (!gDrawing) return;
     if (Sprite* s = sprite(slot)) compose(PIXMAN_OP_SRC, *s, nullptr, x, y);
 }
 
 void drawTransparent(int slot, int x, int y) {
+    if (!gDrawing) return;
     if (Sprite* s = sprite(slot)) compose(PIXMAN_OP_OVER, *s, nullptr, x, y);
 }
 
 void drawTinted(int slot, int x, int y, int colour) {
+    if (!gDrawing) return;
     Sprite* s = sprite(slot);
     if (!s) return;
     // Each colour channel is scaled by the tint while the coverage stays the
@@ -200,6 +204,7 @@ void drawTinted(int slot, int x, int y, int colour) {
 }
 
 void drawTranslucent(int slot, int x, int y, int opacity) {
+    if (!gDrawing) return;
     Sprite* s = sprite(slot);
     if (!s) return;
     opacity = std::clamp(opacity, 0, 255);
@@ -208,6 +213,7 @@ void drawTranslucent(int slot, int x, int y, int opacity) {
 }
 
 void fillAdditive(int x, int y, int w, int h, int red, int green, int blue) {
+    if (!gDrawing) return;
     if (!gCanvas || outsideCanvas(x, y, w, h)) return;
     const std::int64_t x0 = std::max<std::int64_t>(x, 0), y0 = std::max<std::int64_t>(y, 0);
     const std::int64_t x1 = std::min<std::int64_t>(std::int64_t{x} + w, kCanvasWidth);
@@ -310,6 +316,7 @@ double rotation(int number) {
 }
 
 void drawRotatable(int number, int x, int y, int opacity) {
+    if (!gDrawing) return;
     if (number < 0 || number >= static_cast<int>(gRotatables.size())) return;
     Rotatable& r = gRotatables[number];
     Sprite* s = sprite(r.slot);
@@ -371,6 +378,13 @@ void drawRotatable(int number, int x, int y, int opacity) {
     pixman_image_composite32(PIXMAN_OP_OVER, r.view, mask, gCanvas, static_cast<int>(x0),
                              static_cast<int>(y0), 0, 0, static_cast<int>(x0), static_cast<int>(y0),
                              static_cast<int>(x1 - x0), static_cast<int>(y1 - y0));
+}
+
+void setDrawing(bool on) {
+    gDrawing = on;
+}
+bool drawingOn() {
+    return gDrawing;
 }
 
 void beginRotated() {}

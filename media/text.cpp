@@ -201,6 +201,7 @@ namespace {
 
 void drawTextIn(int x, int y, std::string_view text, std::uint32_t rgb) {
     const RenderedText* t = rendered(text);
+    if (!drawingOn()) return;
     if (!t || outsideCanvas(x, y, t->w, t->h)) return;
     if (!gTextTransparent)
         pixman_image_composite32(PIXMAN_OP_SRC, solidSource(0xFFFFFFFFu), nullptr, canvas(), 0, 0,
@@ -227,7 +228,7 @@ int textWidth(std::string_view text) {
 
 void drawLine(int x1, int y1, int x2, int y2, int colour) {
     std::uint32_t* bits = canvasBits();
-    if (!bits) return;
+    if (!bits || !drawingOn()) return;
     const std::uint32_t pixel = 0xFF000000u | colourToRgb(colour);
     // Bresenham over 64-bit values: both end points are drawn, anything off
     // the canvas is skipped.

@@ -1,0 +1,171 @@
+// The stress scene: a frame at the game's own limits, timed through the real
+// game frame and split into game logic, composition and flip.
+#include "bench/stress_bench.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "game/players/forms.h"
+#include "game/players/shots.h"
+#include "game/shell/game_state.h"
+#include "game/shell/main_loop.h"
+#include "game/shell/start_up.h"
+#include "game/world/items.h"
+#include "game/world/opponents.h"
+#include "game/world/turrets.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+constexpr int kFrames = 600;
+
+double msSince(Clock::time_point start) {
+    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+}
+
+double percentile(std::vector<double> v, int p) {
+    std::sort(v.begin(), v.end());
+    return v[std::min(v.size() - 1, v.size() * p / 100)];
+}
+
+long peakRssKb() {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line))
+        if (line.rfind("VmHWM:", 0) == 0) return std::stol(line.substr(6));
+    return 0;
+}
+
+// Keeps the scene at its limits: what died, left or ran out is put back,
+// and nobody loses, so every frame carries the same load.
+void topUpScene(int frame) {
+    for (Player& p : game.players) {
+        p.health = p.maxHealth;
+        p.formTimer = 2000;
+        p.fireCooldown = 1;  // the scene's shots are placed below
+    }
+    game.opponents.reset();
+    while (Opponent* o = game.opponents.next()) o->health = 100;
+    for (int i = game.opponents.count(); i < 7; ++i) {
+        Opponent* o = addOpponent(200 + i * 150, 100 + (i % 3) * 250, 5, 5, 10);
+        o->status = i % 4;  // none, plague, frost, paralysis
+        o->health = 100;
+    }
+    for (int i = game.shots.count(); i < 300; ++i) {
+        const int x = (i * 97 + frame * 13) % 1300, y = (i * 53 + frame * 7) % 740;
+        addShot(x, y, 1, i % 3 == 0 ? 1 : 0, (i % 5) - 2, (i % 7) - 3, i % 3 == 0 ? 46 : 9);
+    }
+    game.turrets.reset();
+    while (Turret* t = game.turrets.next()) t->life = 2000;
+    game.items.reset();
+    while (PowerUpItem* item = game.items.next()) item->fade = 255;
+    for (int i = game.animations.count(); i < 40; ++i)
+        startAnimation((i * 131) % 1266, (i * 71) % 668, kOpponentDeathStrip, 100, 10, 4);
+    game.fadeAlpha = 128;
+    game.gameOver = 0;
+    game.livesLeft = game.livesTotal;
+}
+
+void buildScene() {
+    game.playerCount = 2;
+    game.difficulty = 2;
+    grantLives();
+    firstPlayer().x = 400, firstPlayer().y = 300;
+    secondPlayer().x = 900, secondPlayer().y = 400;
+    startForm(firstPlayer(), 0, kFormZeitaura);
+    startForm(secondPlayer(), 1, kFormTransformfeld);
+    const int types[10] = {0, 1, 2, 3, 4, 5, 6, 7, 7, 8};
+    for (int i = 0; i < 10; ++i) addTurret(100 + i * 120, 600, i % 2 ? 2 : 0, types[i]);
+    for (int i = 0; i < 60; ++i)
+        addPowerUpItem(50 + (i % 12) * 105, 150 + (i / 12) * 90, 1 + i % 26, 0);
+    topUpScene(0);
+}
+
+}  // namespace
+
+void runStressBench(const std::filesystem::path& pictures) {
+    namespace fs = std::filesystem;
+    const fs::path home = fs::current_path();
+    const fs::path scratch =
+        fs::temp_directory_path() / ("pomvex-stress-" + std::to_string(getpid()));
+    fs::create_directories(scratch / "Data");
+    for (const auto& e : fs::directory_iterator(pictures))
+        if (e.is_regular_file() && e.path().filename() != "Optionen.txt" &&
+            e.path().filename() != "Scores.txt")
+            fs::create_symlink(e.path(), scratch / "Data" / e.path().filename());
+    fs::current_path(scratch);
+    std::ofstream("Data/Optionen.txt", std::ios::binary)
+        << "Anna\r\nBen\r\n2\r\n2\r\n1366\r\n768\r\n0";
+
+    startUp();
+    scriptedInput(true);
+    seedRandom(5);
+    buildScene();
+
+    // Warm up: caches of the CPU and of the text renderer, lists at size.
+    for (int i = 0; i < 60; ++i) {
+        topUpScene(i);
+        runGameFrame();
+    }
+
+    std::vector<double> logicAndFlip, fullFrame, flipOnly;
+    for (int i = 0; i < kFrames; ++i) {
+        topUpScene(i);
+        setDrawing(i % 2 == 0);
+        const auto t = Clock::now();
+        runGameFrame();
+        (i % 2 == 0 ? fullFrame : logicAndFlip).push_back(msSince(t));
+    }
+    setDrawing(true);
+    for (int i = 0; i < kFrames / 2; ++i) {
+        const auto t = Clock::now();
+        flip();
+        flipOnly.push_back(msSince(t));
+    }
+    const long rss = peakRssKb();
+
+    // The floor a frame's pixel traffic is measured against.
+    std::vector<std::uint32_t> copy(static_cast<std::size_t>(kCanvasWidth) * kCanvasHeight);
+    std::vector<double> copies;
+    for (int i = 0; i < 200; ++i) {
+        const auto t = Clock::now();
+        std::memcpy(copy.data(), canvasPixels(), copy.size() * 4);
+        copies.push_back(msSince(t));
+    }
+    const double flipMedian = percentile(flipOnly, 50);
+    const double logicMedian = percentile(logicAndFlip, 50) - flipMedian;
+    const double logicP99 = percentile(logicAndFlip, 99) - flipMedian;
+    const double fullMedian = percentile(fullFrame, 50) - flipMedian;
+    const double fullP99 = percentile(fullFrame, 99) - flipMedian;
+    const double copyMs = percentile(copies, 50);
+
+    std::printf(
+        "Stress scene: 7 opponents with statuses, two players in aura forms, %d shots,\n"
+        "%d turrets, %d items under the veil, %d animations, display and fade overlay\n\n",
+        game.shots.count(), game.turrets.count(), game.items.count(), game.animations.count());
+    std::printf("| part of the frame                          | median ms | p99 ms |\n");
+    std::printf("|--------------------------------------------|-----------|--------|\n");
+    std::printf("| game logic (drawing switched off)          | %9.3f | %6.3f |\n", logicMedian,
+                logicP99);
+    std::printf("| composition (full frame minus logic)       | %9.3f | %6.3f |\n",
+                fullMedian - logicMedian, fullP99 - logicMedian);
+    std::printf("| logic + composition                        | %9.3f | %6.3f |\n", fullMedian,
+                fullP99);
+    std::printf("| flip (upload and present)                  | %9.3f | %6.3f |\n", flipMedian,
+                percentile(flipOnly, 99));
+    std::printf("\nmemcpy of one canvas: %.3f ms; logic + composition = %.1f canvas copies\n",
+                copyMs, fullMedian / copyMs);
+    std::printf("peak memory (VmHWM): %.1f MB\n\n", rss / 1024.0);
+
+    shutDown(false);
+    fs::current_path(home);
+    fs::remove_all(scratch);
+}
