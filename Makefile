@@ -10,8 +10,8 @@ CMAKE_ARGS := -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPOMVEX_WERROR=ON
 ASAN_ARGS  := -G Ninja -DCMAKE_BUILD_TYPE=Debug -DPOMVEX_WERROR=ON -DPOMVEX_SANITIZE=ON \
               -DPOMVEX_PICTURES_FROM=$(CURDIR)/$(RUN)/Data
 
-.PHONY: deps configure build play test test-normal test-asan bench options editor \
-        contact-sheet fuzz clean
+.PHONY: deps configure build play test test-normal test-asan asan-build bench options editor \
+        contact-sheet fuzz soak screenshots clean
 
 deps:
 	@scripts/install-deps.sh
@@ -36,10 +36,12 @@ test: test-normal test-asan
 test-normal: build
 	ctest --test-dir $(BUILD) --output-on-failure -j2
 
-test-asan: build
+test-asan: asan-build
+	ctest --test-dir $(ASAN_BUILD) --output-on-failure -j2
+
+asan-build: build
 	@cmake -S . -B $(ASAN_BUILD) $(ASAN_ARGS) > /dev/null
 	cmake --build $(ASAN_BUILD)
-	ctest --test-dir $(ASAN_BUILD) --output-on-failure -j2
 
 bench: build
 	cmake --build $(BUILD) --target pomvex-bench
@@ -52,6 +54,18 @@ contact-sheet: build
 FUZZ_SECONDS ?= 60
 fuzz:
 	fuzz/run.sh $(FUZZ_SECONDS)
+
+# An hour of two-player "Krank" (SOAK_FRAMES frames at 60 per second) with
+# random keys, under ASan + UBSan; prints the peak memory at 10/50/100 %.
+SOAK_FRAMES ?= 216000
+SOAK_SEED   ?= 1
+soak: asan-build
+	$(ASAN_BUILD)/pomvex-soak $(SOAK_FRAMES) $(SOAK_SEED)
+
+# The README's screenshots, from the real programs under Xvfb, into
+# build/screenshots/ (not kept in git).
+screenshots: build
+	cmake --build $(BUILD) --target screenshots
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD)

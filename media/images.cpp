@@ -128,20 +128,26 @@ bool decodeJpeg(const std::string& path, DecodedImage& out) {
     out.width = static_cast<int>(info.output_width);
     out.height = static_cast<int>(info.output_height);
     out.hasAlpha = false;
-    out.pixels.resize(static_cast<std::size_t>(out.width) * out.height);
+    // Rows are added as they decode, so a file that gives out early never
+    // touches the memory its header asked for.
+    const std::size_t total = static_cast<std::size_t>(out.width) * out.height;
+    out.pixels.reserve(total);
     row.resize(static_cast<std::size_t>(out.width) * 3);
     while (info.output_scanline < info.output_height) {
         JSAMPROW rows[1] = {row.data()};
-        const int y = static_cast<int>(info.output_scanline);
-        jpeg_read_scanlines(&info, rows, 1);
-        std::uint32_t* dst = &out.pixels[static_cast<std::size_t>(y) * out.width];
+        // A damaged or cut-short file warns as soon as the data fails; all
+        // that would follow is filler, up to 8192 x 8192 pixels of it.
+        if (jpeg_read_scanlines(&info, rows, 1) != 1 || error.warned) break;
         for (int x = 0; x < out.width; ++x)
-            dst[x] = 0xFF000000u | (row[x * 3] << 16) | (row[x * 3 + 1] << 8) | row[x * 3 + 2];
+            out.pixels.push_back(0xFF000000u | (row[x * 3] << 16) | (row[x * 3 + 1] << 8) |
+                                 row[x * 3 + 2]);
     }
-    jpeg_finish_decompress(&info);
+    const bool complete = !error.warned && out.pixels.size() == total;
+    // Finishing would insist on the rows that were skipped.
+    if (complete) jpeg_finish_decompress(&info);
     jpeg_destroy_decompress(&info);
     std::fclose(f);
-    if (error.warned) {
+    if (!complete || error.warned) {
         out.pixels.clear();
         return false;
     }
