@@ -52,7 +52,8 @@ contact-sheet: build
 
 # libFuzzer on the file readers, FUZZ_SECONDS per target (build-fuzz/).
 FUZZ_SECONDS ?= 60
-fuzz:
+fuzz: deps
+	@scripts/install-deps.sh fuzz
 	fuzz/run.sh $(FUZZ_SECONDS)
 
 # An hour of two-player "Krank" (SOAK_FRAMES frames at 60 per second) with

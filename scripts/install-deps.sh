@@ -16,6 +16,11 @@ packages=(
   cmake ninja-build g++ pkg-config libgtest-dev xvfb xdotool
 )
 
+# `install-deps.sh fuzz` adds what the fuzz targets need.
+if [ "${1:-}" = fuzz ]; then
+  packages+=(clang-14 libclang-rt-14-dev)
+fi
+
 missing=()
 for p in "${packages[@]}"; do
   status=$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null || true)
