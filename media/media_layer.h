@@ -69,6 +69,14 @@ void setTransparentColour(int colour);
 // the picture's own alpha channel. Returns nonzero on success; a picture that
 // does not decode leaves the slot empty.
 int loadSprite(int slot, const std::string& file, int mode);
+// Loads several pictures at once with the same result as loadSprite for each
+// in turn; the decoding is spread over the cores.
+struct SpriteFile {
+    int slot;
+    std::string file;
+    int mode;
+};
+void loadSprites(const SpriteFile* files, int count);
 void freeSprite(int slot);
 bool spriteLoaded(int slot);
 int width(int slot);   // width of the displayed rectangle

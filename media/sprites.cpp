@@ -3,8 +3,10 @@
 // Pictures are kept premultiplied ARGB; the transparent colour becomes alpha
 // 0 when a picture is loaded, so every draw is one pixman composite.
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstring>
+#include <thread>
 
 #include "media/media_internal.h"
 
@@ -131,27 +133,55 @@ void setTransparentColour(int colour) {
     gTransparentRgb = colourToRgb(colour);
 }
 
-int loadSprite(int slot, const std::string& file, int mode) {
+namespace {
+
+// Fills a slot with a decoded picture (or empties it when decoding failed).
+int storeSprite(int slot, int mode, bool ok, DecodedImage& decoded) {
     if (slot < 0) return 0;
-    DecodedImage decoded;
-    const bool ok = decodeImageFile(file, decoded);
     Sprite& s = slotForWriting(slot);
     release(s);
     if (!ok) return 0;
     // The picture's own alpha counts only in mode 12; the transparent colour
-    // counts in every mode.
+    // counts in every mode. Converted in place and handed over: a
+    // canvas-sized picture is not copied a second time.
     const bool keepAlpha = mode == 12 && decoded.hasAlpha;
-    s.pixels.resize(decoded.pixels.size());
-    for (std::size_t i = 0; i < decoded.pixels.size(); ++i) {
-        std::uint32_t p = decoded.pixels[i];
+    for (std::uint32_t& p : decoded.pixels) {
         if ((p & 0xFFFFFF) == gTransparentRgb)
             p = 0;
         else if (!keepAlpha)
             p |= 0xFF000000u;
-        s.pixels[i] = premultiply(p);
+        else
+            p = premultiply(p);
     }
+    s.pixels = std::move(decoded.pixels);
     attach(s, decoded.width, decoded.height, mode);
     return 1;
+}
+
+}  // namespace
+
+int loadSprite(int slot, const std::string& file, int mode) {
+    if (slot < 0) return 0;
+    DecodedImage decoded;
+    const bool ok = decodeImageFile(file, decoded);
+    return storeSprite(slot, mode, ok, decoded);
+}
+
+void loadSprites(const SpriteFile* files, int count) {
+    // Decoding is most of the start-up's time and each file is independent:
+    // decode on every core, then fill the slots in the order given.
+    std::vector<DecodedImage> decoded(count > 0 ? count : 0);
+    std::vector<char> ok(decoded.size(), 0);
+    std::atomic<int> next{0};
+    auto work = [&] {
+        for (int i; (i = next++) < count;) ok[i] = decodeImageFile(files[i].file, decoded[i]);
+    };
+    const unsigned cores = std::clamp(std::thread::hardware_concurrency(), 1u, 4u);
+    std::vector<std::thread> helpers;
+    for (unsigned k = 1; k < cores; ++k) helpers.emplace_back(work);
+    work();
+    for (std::thread& t : helpers) t.join();
+    for (int i = 0; i < count; ++i) storeSprite(files[i].slot, files[i].mode, ok[i], decoded[i]);
 }
 
 void freeSprite(int slot) {

@@ -1,6 +1,7 @@
 #include "game/shell/picture_catalogue.h"
 
 #include <cstring>
+#include <vector>
 
 #include "game/shell/game_state.h"
 
@@ -113,9 +114,11 @@ bool endsWith(const char* text, const char* ending) {
 }
 
 void loadRowsEndingIn(const char* ending) {
+    std::vector<SpriteFile> files;
     for (int i = 0; i < kPictureCount; ++i)
         if (endsWith(kPictureTable[i].file, ending))
-            loadSprite(kPictureTable[i].slot, kPictureTable[i].file, kPictureTable[i].mode);
+            files.push_back({kPictureTable[i].slot, kPictureTable[i].file, kPictureTable[i].mode});
+    loadSprites(files.data(), static_cast<int>(files.size()));
 }
 
 }  // namespace

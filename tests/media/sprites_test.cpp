@@ -2,6 +2,8 @@
 // pixel by pixel.
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "media/media_layer.h"
 #include "tests/media/picture_files.h"
 #include "tests/test_support.h"
@@ -217,6 +219,41 @@ TEST_F(Sprites, GrabCanvasCopiesTheCurrentPicture) {
     drawOpaque(71, 0, 0);
     EXPECT_EQ(canvasPixel(0, 0), 0x6E141Eu);
     EXPECT_EQ(canvasPixel(500, 500), 0x0A141Eu);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(SpriteBatch, LoadsLikeOneByOneInTheGivenOrder) {
+    ScratchFolder folder;
+    ASSERT_TRUE(initMedia());
+    setTransparentColour(rgb(255, 0, 255));
+    writeBmp24("a.bmp", TestPicture(20, 10, 0xFFFF00FF));
+    TestPicture b(30, 30, 0x80FFFFFF);
+    writePng("b.png", b);
+    writeJpeg("c.jpg", TestPicture(64, 32, 0xFF808080));
+    writeFileBytes("broken.png", "\x89PNG\r\n\x1a\n broken");
+    const std::vector<SpriteFile> files = {
+        {1, "a.bmp", 0}, {2, "b.png", 12}, {3, "c.jpg", 4}, {4, "broken.png", 12},
+        {5, "missing.bmp", 0}, {6, "a.bmp", 0}, {6, "b.png", 12}};
+    loadSprite(4, "a.bmp", 0);  // a slot that held a picture is emptied by a failed load
+    loadSprites(files.data(), static_cast<int>(files.size()));
+    EXPECT_EQ(fullWidth(1), 20);
+    EXPECT_EQ(fullWidth(2), 30);
+    EXPECT_EQ(fullHeight(3), 32);
+    EXPECT_FALSE(spriteLoaded(4));
+    EXPECT_FALSE(spriteLoaded(5));
+    EXPECT_EQ(fullWidth(6), 30);  // the later row wins, as one by one
+    // Drawn, the batch's pictures look exactly like single loads.
+    loadSprite(7, "b.png", 12);
+    clearCanvas(rgb(0, 0, 100));
+    drawTransparent(6, 0, 0);
+    drawTransparent(7, 100, 0);
+    EXPECT_EQ(canvasPixel(5, 5), canvasPixel(105, 5));
+    drawTransparent(1, 200, 0);  // all magenta: nothing shows
+    EXPECT_EQ(canvasPixel(205, 5), 0x000064u);
+    shutdownMedia();
 }
 
 }  // namespace
