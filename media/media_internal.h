@@ -26,6 +26,10 @@ constexpr int kMaxPictureSide = 8192;
 // file's first bytes. False for anything missing, damaged, truncated or
 // absurdly large.
 bool decodeImageFile(const std::string& path, DecodedImage& out);
+// The same for many files at once, spread over the cores; ok[i] tells
+// whether paths[i] decoded.
+void decodeImageFiles(const std::vector<std::string>& paths, std::vector<DecodedImage>& out,
+                      std::vector<char>& ok);
 
 // The canvas all drawing goes to: x8r8g8b8, kCanvasWidth x kCanvasHeight.
 pixman_image_t* canvas();

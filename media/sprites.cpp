@@ -3,10 +3,8 @@
 // Pictures are kept premultiplied ARGB; the transparent colour becomes alpha
 // 0 when a picture is loaded, so every draw is one pixman composite.
 #include <algorithm>
-#include <atomic>
 #include <cmath>
 #include <cstring>
-#include <thread>
 
 #include "media/media_internal.h"
 
@@ -170,17 +168,11 @@ int loadSprite(int slot, const std::string& file, int mode) {
 void loadSprites(const SpriteFile* files, int count) {
     // Decoding is most of the start-up's time and each file is independent:
     // decode on every core, then fill the slots in the order given.
-    std::vector<DecodedImage> decoded(count > 0 ? count : 0);
-    std::vector<char> ok(decoded.size(), 0);
-    std::atomic<int> next{0};
-    auto work = [&] {
-        for (int i; (i = next++) < count;) ok[i] = decodeImageFile(files[i].file, decoded[i]);
-    };
-    const unsigned cores = std::clamp(std::thread::hardware_concurrency(), 1u, 4u);
-    std::vector<std::thread> helpers;
-    for (unsigned k = 1; k < cores; ++k) helpers.emplace_back(work);
-    work();
-    for (std::thread& t : helpers) t.join();
+    std::vector<std::string> paths;
+    for (int i = 0; i < count; ++i) paths.push_back(files[i].file);
+    std::vector<DecodedImage> decoded;
+    std::vector<char> ok;
+    decodeImageFiles(paths, decoded, ok);
     for (int i = 0; i < count; ++i) storeSprite(files[i].slot, files[i].mode, ok[i], decoded[i]);
 }
 
