@@ -17,15 +17,36 @@ struct Sprite {
     int w = 0, h = 0;
     int clipX = 0, clipY = 0, clipW = 0, clipH = 0;
     int mode = 0;
+    bool uniform = false;     // every pixel the same opaque colour
+    std::uint64_t version = 0;  // changes whenever the pixels do
+};
+
+// A small picture turned to one whole degree, kept so that a shot flying at
+// that angle costs a plain composite instead of a bilinear resampling.
+struct Turn {
+    std::vector<std::uint32_t> pixels;  // premultiplied, the turned picture's box
+    pixman_image_t* image = nullptr;
+    int dx = 0, dy = 0;  // box origin relative to the unturned picture's corner
+    int w = 0, h = 0;
 };
 
 struct Rotatable {
     int slot = -1;
     double angle = 0;
     pixman_image_t* view = nullptr;  // shares the slot's pixels, carries the transform
-    const std::uint32_t* viewBits = nullptr;
-    int viewW = 0, viewH = 0;
+    std::uint64_t viewVersion = 0;
+    std::vector<Turn> turns;  // by whole degree, filled on first use; small pictures only
 };
+
+// Pictures up to this many pixels keep their turns (a 64 x 64 picture's 360
+// turns take about 8 MB); larger ones are resampled every time.
+constexpr int kTurnCacheMaxPixels = 64 * 64;
+
+void dropTurns(Rotatable& r) {
+    for (Turn& t : r.turns)
+        if (t.image) pixman_image_unref(t.image);
+    r.turns.clear();
+}
 
 std::vector<std::uint32_t> gCanvasBits;
 pixman_image_t* gCanvas = nullptr;
@@ -36,6 +57,7 @@ std::uint32_t gMaskPixel = 0, gSourcePixel = 0;
 pixman_image_t* gMask = nullptr;
 pixman_image_t* gSource = nullptr;
 bool gDrawing = true;
+std::uint64_t gPixelsVersion = 0;
 
 Sprite* sprite(int slot) {
     if (slot < 0 || slot >= static_cast<int>(gSprites.size())) return nullptr;
@@ -59,6 +81,8 @@ void attach(Sprite& s, int w, int h, int mode) {
     s.h = s.clipH = h;
     s.clipX = s.clipY = 0;
     s.mode = mode;
+    s.uniform = false;
+    s.version = ++gPixelsVersion;
 }
 
 std::uint32_t premultiply(std::uint32_t argb) {
@@ -68,6 +92,25 @@ std::uint32_t premultiply(std::uint32_t argb) {
     auto mul = [a](std::uint32_t c) { return (c * a + 127) / 255; };
     return (a << 24) | (mul((argb >> 16) & 0xFF) << 16) | (mul((argb >> 8) & 0xFF) << 8) |
            mul(argb & 0xFF);
+}
+
+// Draws a picture of one colour at the given opacity as a solid fill, which
+// reads nothing but the canvas: the fade overlay covers the whole canvas
+// every frame. Rounds like pixman's own IN with a solid mask.
+bool composeUniform(const Sprite& s, int x, int y, int opacity) {
+    if (!s.uniform) return false;
+    const std::uint32_t colour = s.pixels.front();
+    auto scale = [opacity](std::uint32_t c) {
+        const std::uint32_t t = c * static_cast<std::uint32_t>(opacity) + 0x80;
+        return ((t >> 8) + t) >> 8;
+    };
+    const std::uint32_t premultiplied = scale(colour >> 24) << 24 |
+                                        scale((colour >> 16) & 0xFF) << 16 |
+                                        scale((colour >> 8) & 0xFF) << 8 | scale(colour & 0xFF);
+    if (!outsideCanvas(x, y, s.clipW, s.clipH))
+        pixman_image_composite32(PIXMAN_OP_OVER, solidSource(premultiplied), nullptr, gCanvas, 0,
+                                 0, 0, 0, x, y, s.clipW, s.clipH);
+    return true;
 }
 
 // Draws the displayed rectangle of a slot through pixman.
@@ -91,8 +134,10 @@ void initCanvas() {
 }
 
 void shutdownSprites() {
-    for (Rotatable& r : gRotatables)
+    for (Rotatable& r : gRotatables) {
         if (r.view) pixman_image_unref(r.view);
+        dropTurns(r);
+    }
     gRotatables.clear();
     for (Sprite& s : gSprites) release(s);
     gSprites.clear();
@@ -153,6 +198,9 @@ int storeSprite(int slot, int mode, bool ok, DecodedImage& decoded) {
     }
     s.pixels = std::move(decoded.pixels);
     attach(s, decoded.width, decoded.height, mode);
+    s.uniform = !s.pixels.empty() && (s.pixels.front() >> 24) == 0xFF &&
+                std::all_of(s.pixels.begin(), s.pixels.end(),
+                            [first = s.pixels.front()](std::uint32_t p) { return p == first; });
     return 1;
 }
 
@@ -231,6 +279,7 @@ void drawTranslucent(int slot, int x, int y, int opacity) {
     if (!s) return;
     opacity = std::clamp(opacity, 0, 255);
     if (opacity == 0) return;
+    if (composeUniform(*s, x, y, opacity)) return;
     compose(PIXMAN_OP_OVER, *s, solidMask(static_cast<std::uint32_t>(opacity) << 24), x, y);
 }
 
@@ -313,6 +362,8 @@ void grabCanvas(int slot, int x, int y, int w, int h) {
     s.clipX = s.clipY = 0;
     s.clipW = w;
     s.clipH = h;
+    s.uniform = false;
+    s.version = ++gPixelsVersion;
 }
 
 void makeRotatable(int number, int slot) {
@@ -337,6 +388,76 @@ double rotation(int number) {
     return gRotatables[number].angle;
 }
 
+namespace {
+
+// The box a picture of w x h covers when turned about its centre, placed at
+// (x, y) unturned, and the transform that maps canvas points back into the
+// picture: p -> R(-angle)(p - c) + c'. Positive angles turn clockwise on
+// screen (y points down).
+struct TurnedBox {
+    std::int64_t x, y, w, h;
+    pixman_transform_t transform;
+};
+
+TurnedBox turnedBox(double degrees, std::int64_t x, std::int64_t y, int w, int h) {
+    const double radians = degrees * M_PI / 180.0;
+    const double c = std::cos(radians), sn = std::sin(radians);
+    const double cx = static_cast<double>(x) + w / 2.0, cy = static_cast<double>(y) + h / 2.0;
+    const double hw = w / 2.0, hh = h / 2.0;
+    const double extentX = std::fabs(c) * hw + std::fabs(sn) * hh;
+    const double extentY = std::fabs(sn) * hw + std::fabs(c) * hh;
+    TurnedBox box;
+    box.x = static_cast<std::int64_t>(std::floor(cx - extentX)) - 1;
+    box.y = static_cast<std::int64_t>(std::floor(cy - extentY)) - 1;
+    box.w = static_cast<std::int64_t>(std::ceil(2 * extentX)) + 3;
+    box.h = static_cast<std::int64_t>(std::ceil(2 * extentY)) + 3;
+    pixman_transform_t& t = box.transform;
+    pixman_transform_init_identity(&t);
+    t.matrix[0][0] = pixman_double_to_fixed(c);
+    t.matrix[0][1] = pixman_double_to_fixed(sn);
+    t.matrix[0][2] = pixman_double_to_fixed(hw - (c * cx + sn * cy));
+    t.matrix[1][0] = pixman_double_to_fixed(-sn);
+    t.matrix[1][1] = pixman_double_to_fixed(c);
+    t.matrix[1][2] = pixman_double_to_fixed(hh - (-sn * cx + c * cy));
+    return box;
+}
+
+// The view shares the slot's pixels and carries the transform; the picture
+// may have been loaded again or painted over by a grab since it was made,
+// and then the kept turns are stale too.
+void refreshView(Rotatable& r, Sprite& s) {
+    if (r.view && r.viewVersion == s.version) return;
+    if (r.view) pixman_image_unref(r.view);
+    dropTurns(r);
+    r.view = pixman_image_create_bits(PIXMAN_a8r8g8b8, s.w, s.h,
+                                      s.pixels.data(), s.w * 4);
+    pixman_image_set_filter(r.view, PIXMAN_FILTER_BILINEAR, nullptr, 0);
+    r.viewVersion = s.version;
+}
+
+// The picture turned by a whole number of degrees, resampled once. Turned
+// at the origin: the turned picture only moves with x and y, since the
+// centre sits at the same fraction of a pixel wherever it is drawn.
+const Turn& turnFor(Rotatable& r, Sprite& s, int degrees) {
+    if (r.turns.empty()) r.turns.resize(360);
+    Turn& turn = r.turns[degrees];
+    if (turn.image) return turn;
+    const TurnedBox box = turnedBox(degrees, 0, 0, s.w, s.h);
+    turn.dx = static_cast<int>(box.x);
+    turn.dy = static_cast<int>(box.y);
+    turn.w = static_cast<int>(box.w);
+    turn.h = static_cast<int>(box.h);
+    turn.pixels.assign(static_cast<std::size_t>(turn.w) * turn.h, 0);
+    turn.image = pixman_image_create_bits(PIXMAN_a8r8g8b8, turn.w, turn.h, turn.pixels.data(),
+                                          turn.w * 4);
+    pixman_image_set_transform(r.view, &box.transform);
+    pixman_image_composite32(PIXMAN_OP_SRC, r.view, nullptr, turn.image, turn.dx, turn.dy, 0, 0,
+                             0, 0, turn.w, turn.h);
+    return turn;
+}
+
+}  // namespace
+
 void drawRotatable(int number, int x, int y, int opacity) {
     if (!gDrawing) return;
     if (number < 0 || number >= static_cast<int>(gRotatables.size())) return;
@@ -350,53 +471,41 @@ void drawRotatable(int number, int x, int y, int opacity) {
 
     double turns = std::fmod(r.angle, 360.0);
     if (turns < 0) turns += 360.0;
+    // Small pictures (the shots) turn by whole degrees, a step far below a
+    // pixel at their size, so that each angle is resampled only once.
+    const bool keepTurns = static_cast<std::int64_t>(s->w) * s->h <= kTurnCacheMaxPixels;
+    if (keepTurns && std::isfinite(turns)) {
+        turns = std::round(turns);
+        if (turns >= 360.0) turns = 0;
+    }
     if (!std::isfinite(r.angle) || turns == 0.0) {
         // The common case (the fade overlay, shots flying straight up) needs
         // no resampling at all.
         if (outsideCanvas(x, y, s->w, s->h)) return;
+        if (s->clipW == s->w && s->clipH == s->h && composeUniform(*s, x, y, opacity)) return;
         pixman_image_composite32(PIXMAN_OP_OVER, s->image, mask, gCanvas, 0, 0, 0, 0, x, y, s->w,
                                  s->h);
         return;
     }
+    refreshView(r, *s);
 
-    // The picture may have been loaded again since: rebuild the view then.
-    if (!r.view || r.viewBits != s->pixels.data() || r.viewW != s->w || r.viewH != s->h) {
-        if (r.view) pixman_image_unref(r.view);
-        r.view = pixman_image_create_bits(PIXMAN_a8r8g8b8, s->w, s->h, s->pixels.data(), s->w * 4);
-        pixman_image_set_filter(r.view, PIXMAN_FILTER_BILINEAR, nullptr, 0);
-        r.viewBits = s->pixels.data();
-        r.viewW = s->w;
-        r.viewH = s->h;
+    if (keepTurns) {
+        const Turn& turn = turnFor(r, *s, static_cast<int>(turns));
+        const std::int64_t tx = std::int64_t{x} + turn.dx, ty = std::int64_t{y} + turn.dy;
+        if (outsideCanvas(tx, ty, turn.w, turn.h)) return;
+        pixman_image_composite32(PIXMAN_OP_OVER, turn.image, mask, gCanvas, 0, 0, 0, 0,
+                                 static_cast<int>(tx), static_cast<int>(ty), turn.w, turn.h);
+        return;
     }
 
-    // Positive angles turn clockwise on screen (y points down). The transform
-    // maps canvas points back into the picture: p -> R(-angle)(p - c) + c'.
-    const double radians = turns * M_PI / 180.0;
-    const double c = std::cos(radians), sn = std::sin(radians);
-    const double cx = x + s->w / 2.0, cy = y + s->h / 2.0;
-    const double hw = s->w / 2.0, hh = s->h / 2.0;
-    const double extentX = std::fabs(c) * hw + std::fabs(sn) * hh;
-    const double extentY = std::fabs(sn) * hw + std::fabs(c) * hh;
-    const std::int64_t bx = static_cast<std::int64_t>(std::floor(cx - extentX)) - 1;
-    const std::int64_t by = static_cast<std::int64_t>(std::floor(cy - extentY)) - 1;
-    const std::int64_t bw = static_cast<std::int64_t>(std::ceil(2 * extentX)) + 3;
-    const std::int64_t bh = static_cast<std::int64_t>(std::ceil(2 * extentY)) + 3;
-    if (outsideCanvas(bx, by, bw, bh)) return;
-
-    pixman_transform_t t;
-    pixman_transform_init_identity(&t);
-    t.matrix[0][0] = pixman_double_to_fixed(c);
-    t.matrix[0][1] = pixman_double_to_fixed(sn);
-    t.matrix[0][2] = pixman_double_to_fixed(hw - (c * cx + sn * cy));
-    t.matrix[1][0] = pixman_double_to_fixed(-sn);
-    t.matrix[1][1] = pixman_double_to_fixed(c);
-    t.matrix[1][2] = pixman_double_to_fixed(hh - (-sn * cx + c * cy));
-    pixman_image_set_transform(r.view, &t);
+    const TurnedBox box = turnedBox(turns, x, y, s->w, s->h);
+    if (outsideCanvas(box.x, box.y, box.w, box.h)) return;
+    pixman_image_set_transform(r.view, &box.transform);
     // Source coordinates are canvas coordinates here, so pass the box origin
     // as both source and destination position.
-    const std::int64_t x0 = std::max<std::int64_t>(bx, 0), y0 = std::max<std::int64_t>(by, 0);
-    const std::int64_t x1 = std::min<std::int64_t>(bx + bw, kCanvasWidth);
-    const std::int64_t y1 = std::min<std::int64_t>(by + bh, kCanvasHeight);
+    const std::int64_t x0 = std::max<std::int64_t>(box.x, 0), y0 = std::max<std::int64_t>(box.y, 0);
+    const std::int64_t x1 = std::min<std::int64_t>(box.x + box.w, kCanvasWidth);
+    const std::int64_t y1 = std::min<std::int64_t>(box.y + box.h, kCanvasHeight);
     pixman_image_composite32(PIXMAN_OP_OVER, r.view, mask, gCanvas, static_cast<int>(x0),
                              static_cast<int>(y0), 0, 0, static_cast<int>(x0), static_cast<int>(y0),
                              static_cast<int>(x1 - x0), static_cast<int>(y1 - y0));

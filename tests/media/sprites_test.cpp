@@ -210,6 +210,64 @@ TEST_F(Sprites, RotationTurnsClockwiseAboutTheCentre) {
     EXPECT_EQ(canvasPixel(0, 0), 0u);
 }
 
+TEST_F(Sprites, TurnedShotsFollowTheirPictureAndPosition) {
+    // A shot-sized picture: its turns are resampled once and then reused.
+    auto arrow = [](std::uint32_t colour) {
+        TestPicture p(21, 21, 0x00000000);
+        for (int y = 0; y < 10; ++y)
+            for (int x = 8; x < 13; ++x) p.at(x, y) = colour;
+        return p;
+    };
+    writePng("arrow.png", arrow(0xFFFF0000));
+    ASSERT_NE(loadSprite(7, "arrow.png", 12), 0);
+    makeRotatable(7, 7);
+    rotate(7, 90, 0);
+    drawRotatable(7, 100, 100, 255);
+    drawRotatable(7, 301, 251, 255);  // the same turn anywhere, odd or even
+    for (int dy = -3; dy <= 23; ++dy)
+        for (int dx = -3; dx <= 23; ++dx)
+            ASSERT_EQ(canvasPixel(100 + dx, 100 + dy), canvasPixel(301 + dx, 251 + dy))
+                << dx << "," << dy;
+    EXPECT_EQ(canvasPixel(319, 261), 0xFF0000u);
+    // 90.3 degrees is drawn as 90.
+    clearCanvas(0);
+    rotate(7, 90.3, 0);
+    drawRotatable(7, 100, 100, 255);
+    EXPECT_EQ(canvasPixel(118, 110), 0xFF0000u);
+    // A new picture in the slot, loaded or grabbed, is turned afresh.
+    writePng("arrow.png", arrow(0xFF00FF00));
+    ASSERT_NE(loadSprite(7, "arrow.png", 12), 0);
+    clearCanvas(0);
+    drawRotatable(7, 100, 100, 255);
+    EXPECT_EQ(canvasPixel(118, 110), 0x00FF00u);
+    clearCanvas(rgb(0, 0, 255));
+    grabCanvas(7, 0, 0, 21, 21);
+    clearCanvas(0);
+    drawRotatable(7, 100, 100, 255);
+    EXPECT_EQ(canvasPixel(110, 110), 0x0000FFu);
+}
+
+TEST_F(Sprites, OneColourPicturesBlendLikeAnyOther) {
+    // The fade overlay is one colour; a picture with one odd pixel takes
+    // the ordinary path. Both must darken the canvas alike.
+    TestPicture black(40, 40, 0xFF000000), almost(40, 40, 0xFF000000);
+    almost.at(39, 39) = 0xFF010101;
+    writeJpeg("black.jpg", black);
+    writePng("almost.png", almost);
+    ASSERT_NE(loadSprite(65, "black.jpg", 4), 0);
+    ASSERT_NE(loadSprite(66, "almost.png", 4), 0);
+    makeRotatable(65, 65);
+    for (int opacity : {1, 77, 128, 254, 255}) {
+        clearCanvas(rgb(200, 101, 37));
+        drawRotatable(65, 0, 0, opacity);
+        drawTranslucent(65, 100, 0, opacity);
+        drawTranslucent(66, 200, 0, opacity);
+        EXPECT_EQ(canvasPixel(5, 5), canvasPixel(205, 5)) << opacity;
+        EXPECT_EQ(canvasPixel(105, 5), canvasPixel(205, 5)) << opacity;
+        EXPECT_EQ(canvasPixel(40, 5), 0xC86525u);  // nothing beside the picture
+    }
+}
+
 TEST_F(Sprites, GrabCanvasCopiesTheCurrentPicture) {
     clearCanvas(rgb(10, 20, 30));
     fillAdditive(0, 0, 1, 1, 100, 0, 0);
