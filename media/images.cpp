@@ -7,7 +7,6 @@
 #include <setjmp.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cstdio>
 #include <cstring>
 // jpeglib.h needs FILE and size_t declared first.
@@ -170,43 +169,6 @@ bool decodeImageFile(const std::string& path, DecodedImage& out) {
     if (got >= 3 && magic[0] == 0xFF && magic[1] == 0xD8 && magic[2] == 0xFF)
         return decodeJpeg(path, out);
     return false;
-}
-
-namespace {
-
-struct DecodeJob {
-    const std::vector<std::string>* paths;
-    std::vector<DecodedImage>* out;
-    std::vector<char>* ok;
-    std::atomic<std::size_t> next{0};
-};
-
-int decodeWorker(void* data) {
-    auto* job = static_cast<DecodeJob*>(data);
-    for (std::size_t i; (i = job->next++) < job->paths->size();)
-        (*job->ok)[i] = decodeImageFile((*job->paths)[i], (*job->out)[i]);
-    return 0;
-}
-
-}  // namespace
-
-void decodeImageFiles(const std::vector<std::string>& paths, std::vector<DecodedImage>& out,
-                      std::vector<char>& ok) {
-    out.assign(paths.size(), DecodedImage{});
-    ok.assign(paths.size(), 0);
-    DecodeJob job;
-    job.paths = &paths;
-    job.out = &out;
-    job.ok = &ok;
-    // SDL's own threads: SDL keeps per-thread error state that it releases
-    // only for threads it started itself.
-    const int cores = std::clamp(SDL_GetCPUCount(), 1, 4);
-    std::vector<SDL_Thread*> helpers;
-    for (int k = 1; k < cores; ++k)
-        if (SDL_Thread* t = SDL_CreateThread(decodeWorker, "pomvex-decode", &job))
-            helpers.push_back(t);
-    decodeWorker(&job);
-    for (SDL_Thread* t : helpers) SDL_WaitThread(t, nullptr);
 }
 
 }  // namespace media_internal

@@ -16,6 +16,7 @@ struct DecodedImage {
     int width = 0;
     int height = 0;
     bool hasAlpha = false;  // the file carried an alpha channel of its own
+    bool uniform = false;   // after preparePicture: every pixel the same opaque colour
     std::vector<std::uint32_t> pixels;
 };
 
@@ -26,10 +27,26 @@ constexpr int kMaxPictureSide = 8192;
 // file's first bytes. False for anything missing, damaged, truncated or
 // absurdly large.
 bool decodeImageFile(const std::string& path, DecodedImage& out);
-// The same for many files at once, spread over the cores; ok[i] tells
-// whether paths[i] decoded.
-void decodeImageFiles(const std::vector<std::string>& paths, std::vector<DecodedImage>& out,
-                      std::vector<char>& ok);
+// Readies a decoded picture for drawing in a slot's mode: premultiplied,
+// the transparent colour (0xRRGGBB) cleared, the picture's own alpha kept in
+// mode 12 only.
+void preparePicture(DecodedImage& picture, int mode, std::uint32_t transparentRgb);
+
+// Pictures decoded in the background (picture_queue.cpp). queuePicture
+// hands out a ticket; startDecoding sets threads on the queue; takePicture
+// waits for a ticket's picture, or decodes it on the spot when no thread has
+// begun on it, and hands it over prepared; abandonPicture gives a ticket up.
+// stopDecoding waits for the threads and forgets every ticket.
+struct PictureRequest {
+    std::string path;
+    int mode = 0;
+    std::uint32_t transparentRgb = 0;
+};
+std::size_t queuePicture(const PictureRequest& request);
+void startDecoding();
+bool takePicture(std::size_t ticket, DecodedImage& out);
+void abandonPicture(std::size_t ticket);
+void stopDecoding();
 
 // The canvas all drawing goes to: x8r8g8b8, kCanvasWidth x kCanvasHeight.
 pixman_image_t* canvas();

@@ -19,6 +19,8 @@ struct Sprite {
     int mode = 0;
     bool uniform = false;     // every pixel the same opaque colour
     std::uint64_t version = 0;  // changes whenever the pixels do
+    bool pending = false;     // still decoding in the background
+    std::size_t ticket = 0;   // its place in the picture queue
 };
 
 // A small picture turned to one whole degree, kept so that a shot flying at
@@ -59,9 +61,25 @@ pixman_image_t* gSource = nullptr;
 bool gDrawing = true;
 std::uint64_t gPixelsVersion = 0;
 
+void attach(Sprite& s, int w, int h, int mode);
+
+// Fills an empty slot with a prepared picture, handing its pixels over: a
+// canvas-sized picture is not copied a second time.
+void adopt(Sprite& s, DecodedImage& picture, int mode) {
+    s.pixels = std::move(picture.pixels);
+    attach(s, picture.width, picture.height, mode);
+    s.uniform = picture.uniform;
+}
+
 Sprite* sprite(int slot) {
     if (slot < 0 || slot >= static_cast<int>(gSprites.size())) return nullptr;
     Sprite& s = gSprites[slot];
+    if (s.pending) {
+        // First use of a picture still in the queue: wait for it here.
+        s.pending = false;
+        DecodedImage picture;
+        if (takePicture(s.ticket, picture)) adopt(s, picture, s.mode);
+    }
     return s.image ? &s : nullptr;
 }
 
@@ -71,6 +89,7 @@ Sprite& slotForWriting(int slot) {
 }
 
 void release(Sprite& s) {
+    if (s.pending) abandonPicture(s.ticket);
     if (s.image) pixman_image_unref(s.image);
     s = Sprite{};
 }
@@ -83,15 +102,6 @@ void attach(Sprite& s, int w, int h, int mode) {
     s.mode = mode;
     s.uniform = false;
     s.version = ++gPixelsVersion;
-}
-
-std::uint32_t premultiply(std::uint32_t argb) {
-    const std::uint32_t a = argb >> 24;
-    if (a == 255) return argb;
-    if (a == 0) return 0;
-    auto mul = [a](std::uint32_t c) { return (c * a + 127) / 255; };
-    return (a << 24) | (mul((argb >> 16) & 0xFF) << 16) | (mul((argb >> 8) & 0xFF) << 8) |
-           mul(argb & 0xFF);
 }
 
 // Draws a picture of one colour at the given opacity as a solid fill, which
@@ -134,6 +144,7 @@ void initCanvas() {
 }
 
 void shutdownSprites() {
+    stopDecoding();
     for (Rotatable& r : gRotatables) {
         if (r.view) pixman_image_unref(r.view);
         dropTurns(r);
@@ -176,52 +187,30 @@ void setTransparentColour(int colour) {
     gTransparentRgb = colourToRgb(colour);
 }
 
-namespace {
-
-// Fills a slot with a decoded picture (or empties it when decoding failed).
-int storeSprite(int slot, int mode, bool ok, DecodedImage& decoded) {
+int loadSprite(int slot, const std::string& file, int mode) {
     if (slot < 0) return 0;
     Sprite& s = slotForWriting(slot);
     release(s);
-    if (!ok) return 0;
-    // The picture's own alpha counts only in mode 12; the transparent colour
-    // counts in every mode. Converted in place and handed over: a
-    // canvas-sized picture is not copied a second time.
-    const bool keepAlpha = mode == 12 && decoded.hasAlpha;
-    for (std::uint32_t& p : decoded.pixels) {
-        if ((p & 0xFFFFFF) == gTransparentRgb)
-            p = 0;
-        else if (!keepAlpha)
-            p |= 0xFF000000u;
-        else
-            p = premultiply(p);
-    }
-    s.pixels = std::move(decoded.pixels);
-    attach(s, decoded.width, decoded.height, mode);
-    s.uniform = !s.pixels.empty() && (s.pixels.front() >> 24) == 0xFF &&
-                std::all_of(s.pixels.begin(), s.pixels.end(),
-                            [first = s.pixels.front()](std::uint32_t p) { return p == first; });
+    DecodedImage picture;
+    if (!decodeImageFile(file, picture)) return 0;
+    preparePicture(picture, mode, gTransparentRgb);
+    adopt(s, picture, mode);
     return 1;
-}
-
-}  // namespace
-
-int loadSprite(int slot, const std::string& file, int mode) {
-    if (slot < 0) return 0;
-    DecodedImage decoded;
-    const bool ok = decodeImageFile(file, decoded);
-    return storeSprite(slot, mode, ok, decoded);
 }
 
 void loadSprites(const SpriteFile* files, int count) {
     // Decoding is most of the start-up's time and each file is independent:
-    // decode on every core, then fill the slots in the order given.
-    std::vector<std::string> paths;
-    for (int i = 0; i < count; ++i) paths.push_back(files[i].file);
-    std::vector<DecodedImage> decoded;
-    std::vector<char> ok;
-    decodeImageFiles(paths, decoded, ok);
-    for (int i = 0; i < count; ++i) storeSprite(files[i].slot, files[i].mode, ok[i], decoded[i]);
+    // queue them all in the order given and let each slot wait for its own
+    // picture when it is first used.
+    for (int i = 0; i < count; ++i) {
+        if (files[i].slot < 0) continue;
+        Sprite& s = slotForWriting(files[i].slot);
+        release(s);
+        s.ticket = queuePicture({files[i].file, files[i].mode, gTransparentRgb});
+        s.pending = true;
+        s.mode = files[i].mode;
+    }
+    startDecoding();
 }
 
 void freeSprite(int slot) {

@@ -314,4 +314,30 @@ TEST(SpriteBatch, LoadsLikeOneByOneInTheGivenOrder) {
     shutdownMedia();
 }
 
+TEST(SpriteBatch, ASlotChangedWhileItsPictureDecodesKeepsTheChange) {
+    ScratchFolder folder;
+    ASSERT_TRUE(initMedia());
+    // Big enough that the threads are still at work when the calls below come.
+    writePng("big.png", TestPicture(1366, 768, 0xFF336699));
+    writeBmp24("small.bmp", TestPicture(8, 8, 0xFF00FF00));
+    std::vector<SpriteFile> files;
+    for (int slot = 10; slot < 30; ++slot) files.push_back({slot, "big.png", 12});
+    loadSprites(files.data(), static_cast<int>(files.size()));
+    loadSprite(28, "small.bmp", 0);  // replaces the queued picture
+    freeSprite(29);                  // drops it
+    grabCanvas(27, 0, 0, 5, 5);      // paints over it
+    EXPECT_EQ(fullWidth(28), 8);
+    EXPECT_FALSE(spriteLoaded(29));
+    EXPECT_EQ(fullWidth(27), 5);
+    EXPECT_EQ(fullWidth(10), 1366);
+    // Shutting down with pictures still queued, then starting again.
+    loadSprites(files.data(), static_cast<int>(files.size()));
+    shutdownMedia();
+    ASSERT_TRUE(initMedia());
+    EXPECT_FALSE(spriteLoaded(10));
+    loadSprites(files.data(), 2);
+    EXPECT_EQ(fullHeight(11), 768);
+    shutdownMedia();
+}
+
 }  // namespace
