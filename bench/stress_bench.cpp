@@ -25,7 +25,7 @@
 namespace {
 
 using Clock = std::chrono::steady_clock;
-constexpr int kFrames = 600;
+constexpr int kFrames = 2400;
 
 double msSince(Clock::time_point start) {
     return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
