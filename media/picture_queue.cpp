@@ -27,8 +27,8 @@ struct Entry {
 std::mutex gMutex;
 std::condition_variable gDone;
 std::vector<std::unique_ptr<Entry>> gEntries;  // by ticket; stable while workers run
-std::size_t gNext = 0;                          // first ticket no thread has looked at
-std::size_t gOpen = 0;                          // tickets not yet taken or abandoned
+std::size_t gNext = 0;                         // first ticket no thread has looked at
+std::size_t gOpen = 0;                         // tickets not yet taken or abandoned
 bool gStopping = false;
 std::vector<SDL_Thread*> gWorkers;
 int gIdleWorkers = 0;

@@ -17,10 +17,10 @@ struct Sprite {
     int w = 0, h = 0;
     int clipX = 0, clipY = 0, clipW = 0, clipH = 0;
     int mode = 0;
-    bool uniform = false;     // every pixel the same opaque colour
+    bool uniform = false;       // every pixel the same opaque colour
     std::uint64_t version = 0;  // changes whenever the pixels do
-    bool pending = false;     // still decoding in the background
-    std::size_t ticket = 0;   // its place in the picture queue
+    bool pending = false;       // still decoding in the background
+    std::size_t ticket = 0;     // its place in the picture queue
 };
 
 // A small picture turned to one whole degree, kept so that a shot flying at
@@ -118,8 +118,8 @@ bool composeUniform(const Sprite& s, int x, int y, int opacity) {
                                         scale((colour >> 16) & 0xFF) << 16 |
                                         scale((colour >> 8) & 0xFF) << 8 | scale(colour & 0xFF);
     if (!outsideCanvas(x, y, s.clipW, s.clipH))
-        pixman_image_composite32(PIXMAN_OP_OVER, solidSource(premultiplied), nullptr, gCanvas, 0,
-                                 0, 0, 0, x, y, s.clipW, s.clipH);
+        pixman_image_composite32(PIXMAN_OP_OVER, solidSource(premultiplied), nullptr, gCanvas, 0, 0,
+                                 0, 0, x, y, s.clipW, s.clipH);
     return true;
 }
 
@@ -421,8 +421,7 @@ void refreshView(Rotatable& r, Sprite& s) {
     if (r.view && r.viewVersion == s.version) return;
     if (r.view) pixman_image_unref(r.view);
     dropTurns(r);
-    r.view = pixman_image_create_bits(PIXMAN_a8r8g8b8, s.w, s.h,
-                                      s.pixels.data(), s.w * 4);
+    r.view = pixman_image_create_bits(PIXMAN_a8r8g8b8, s.w, s.h, s.pixels.data(), s.w * 4);
     pixman_image_set_filter(r.view, PIXMAN_FILTER_BILINEAR, nullptr, 0);
     r.viewVersion = s.version;
 }
@@ -440,11 +439,11 @@ const Turn& turnFor(Rotatable& r, Sprite& s, int degrees) {
     turn.w = static_cast<int>(box.w);
     turn.h = static_cast<int>(box.h);
     turn.pixels.assign(static_cast<std::size_t>(turn.w) * turn.h, 0);
-    turn.image = pixman_image_create_bits(PIXMAN_a8r8g8b8, turn.w, turn.h, turn.pixels.data(),
-                                          turn.w * 4);
+    turn.image =
+        pixman_image_create_bits(PIXMAN_a8r8g8b8, turn.w, turn.h, turn.pixels.data(), turn.w * 4);
     pixman_image_set_transform(r.view, &box.transform);
-    pixman_image_composite32(PIXMAN_OP_SRC, r.view, nullptr, turn.image, turn.dx, turn.dy, 0, 0,
-                             0, 0, turn.w, turn.h);
+    pixman_image_composite32(PIXMAN_OP_SRC, r.view, nullptr, turn.image, turn.dx, turn.dy, 0, 0, 0,
+                             0, turn.w, turn.h);
     return turn;
 }
 

@@ -293,8 +293,8 @@ TEST(SpriteBatch, LoadsLikeOneByOneInTheGivenOrder) {
     writeJpeg("c.jpg", TestPicture(64, 32, 0xFF808080));
     writeFileBytes("broken.png", "\x89PNG\r\n\x1a\n broken");
     const std::vector<SpriteFile> files = {
-        {1, "a.bmp", 0}, {2, "b.png", 12}, {3, "c.jpg", 4}, {4, "broken.png", 12},
-        {5, "missing.bmp", 0}, {6, "a.bmp", 0}, {6, "b.png", 12}};
+        {1, "a.bmp", 0},       {2, "b.png", 12}, {3, "c.jpg", 4}, {4, "broken.png", 12},
+        {5, "missing.bmp", 0}, {6, "a.bmp", 0},  {6, "b.png", 12}};
     loadSprite(4, "a.bmp", 0);  // a slot that held a picture is emptied by a failed load
     loadSprites(files.data(), static_cast<int>(files.size()));
     EXPECT_EQ(fullWidth(1), 20);
