@@ -187,10 +187,26 @@ CommandResult XSession::xdotool(std::vector<std::string> args, double timeoutSec
 }
 
 unsigned long XSession::waitForWindow(const std::string& title, double timeoutSeconds) const {
-    const CommandResult r =
-        xdotool({"search", "--sync", "--onlyvisible", "--name", "^" + title + "$"}, timeoutSeconds);
-    if (r.exitCode != 0) return 0;
-    return std::strtoul(r.output.c_str(), nullptr, 10);
+    // Two things can hand back a window that is gone a moment later: xdotool
+    // gives up with BadWindow when a window it looks at closes under it (a
+    // dialog going away), and SDL may destroy its first window and make
+    // another with the same title when the renderer wants a different
+    // visual. So search until the same window is found twice in a row, a
+    // little apart.
+    const auto start = Clock::now();
+    unsigned long candidate = 0;
+    for (;;) {
+        const double left = timeoutSeconds - secondsSince(start);
+        if (left <= 0) return 0;
+        const CommandResult r =
+            xdotool({"search", "--sync", "--onlyvisible", "--name", "^" + title + "$"}, left);
+        if (r.exitCode == -1) return 0;
+        const unsigned long found =
+            r.exitCode == 0 ? std::strtoul(r.output.c_str(), nullptr, 10) : 0;
+        if (found != 0 && found == candidate) return found;
+        candidate = found;
+        pauseSeconds(0.25);
+    }
 }
 
 bool XSession::raiseAndFocus(unsigned long window) const {
