@@ -17,6 +17,15 @@
 namespace media_internal {
 namespace {
 
+std::uint32_t premultiply(std::uint32_t argb) {
+    const std::uint32_t a = argb >> 24;
+    if (a == 255) return argb;
+    if (a == 0) return 0;
+    auto mul = [a](std::uint32_t c) { return (c * a + 127) / 255; };
+    return (a << 24) | (mul((argb >> 16) & 0xFF) << 16) | (mul((argb >> 8) & 0xFF) << 8) |
+           mul(argb & 0xFF);
+}
+
 bool sizeAcceptable(long long w, long long h) {
     return w > 0 && h > 0 && w <= kMaxPictureSide && h <= kMaxPictureSide;
 }
@@ -169,6 +178,24 @@ bool decodeImageFile(const std::string& path, DecodedImage& out) {
     if (got >= 3 && magic[0] == 0xFF && magic[1] == 0xD8 && magic[2] == 0xFF)
         return decodeJpeg(path, out);
     return false;
+}
+
+void preparePicture(DecodedImage& picture, int mode, std::uint32_t transparentRgb) {
+    // The picture's own alpha counts only in mode 12; the transparent colour
+    // counts in every mode.
+    const bool keepAlpha = mode == 12 && picture.hasAlpha;
+    for (std::uint32_t& p : picture.pixels) {
+        if ((p & 0xFFFFFF) == transparentRgb)
+            p = 0;
+        else if (!keepAlpha)
+            p |= 0xFF000000u;
+        else
+            p = premultiply(p);
+    }
+    const auto& px = picture.pixels;
+    picture.uniform = !px.empty() && (px.front() >> 24) == 0xFF &&
+                      std::all_of(px.begin(), px.end(),
+                                  [first = px.front()](std::uint32_t p) { return p == first; });
 }
 
 }  // namespace media_internal

@@ -33,15 +33,6 @@ bool gStopping = false;
 std::vector<SDL_Thread*> gWorkers;
 int gIdleWorkers = 0;
 
-std::uint32_t premultiply(std::uint32_t argb) {
-    const std::uint32_t a = argb >> 24;
-    if (a == 255) return argb;
-    if (a == 0) return 0;
-    auto mul = [a](std::uint32_t c) { return (c * a + 127) / 255; };
-    return (a << 24) | (mul((argb >> 16) & 0xFF) << 16) | (mul((argb >> 8) & 0xFF) << 8) |
-           mul(argb & 0xFF);
-}
-
 void decodeEntry(Entry& e) {
     e.ok = decodeImageFile(e.request.path, e.picture);
     if (e.ok) preparePicture(e.picture, e.request.mode, e.request.transparentRgb);
@@ -90,24 +81,6 @@ void forgetEntries() {
 }
 
 }  // namespace
-
-void preparePicture(DecodedImage& picture, int mode, std::uint32_t transparentRgb) {
-    // The picture's own alpha counts only in mode 12; the transparent colour
-    // counts in every mode.
-    const bool keepAlpha = mode == 12 && picture.hasAlpha;
-    for (std::uint32_t& p : picture.pixels) {
-        if ((p & 0xFFFFFF) == transparentRgb)
-            p = 0;
-        else if (!keepAlpha)
-            p |= 0xFF000000u;
-        else
-            p = premultiply(p);
-    }
-    const auto& px = picture.pixels;
-    picture.uniform = !px.empty() && (px.front() >> 24) == 0xFF &&
-                      std::all_of(px.begin(), px.end(),
-                                  [first = px.front()](std::uint32_t p) { return p == first; });
-}
 
 std::size_t queuePicture(const PictureRequest& request) {
     std::unique_lock<std::mutex> lock(gMutex);
