@@ -303,6 +303,7 @@ int main(int argc, char** argv) {
     for (int frame = 0; frame < kFrames + 30; ++frame) {
         auto t = Clock::now();
         composeOurs(frame);
+        finishDrawing();
         const double compose = msSince(t);
         t = Clock::now();
         flip();

@@ -48,16 +48,36 @@ bool takePicture(std::size_t ticket, DecodedImage& out);
 void abandonPicture(std::size_t ticket);
 void stopDecoding();
 
-// The canvas all drawing goes to: x8r8g8b8, kCanvasWidth x kCanvasHeight.
+// Drawing on the canvas (canvas.cpp). Draws are recorded and carried out in
+// bands on every core when the canvas is next read: canvas() and canvasBits()
+// finish whatever is pending first. Pictures a recorded draw uses must stay
+// alive until then, so anything that frees or repaints a picture calls
+// finishDrawingNow() first.
+enum class MaskKind : std::uint8_t {
+    None,
+    Image,            // mask
+    Solid,            // maskColour's alpha for every pixel
+    SolidPerChannel,  // maskColour's red, green and blue as one alpha per channel
+};
+struct CanvasDraw {
+    pixman_op_t op = PIXMAN_OP_OVER;
+    pixman_image_t* source = nullptr;  // null: sourceColour everywhere
+    pixman_image_t* mask = nullptr;    // with MaskKind::Image
+    std::uint32_t sourceColour = 0;    // premultiplied 0xAARRGGBB
+    std::uint32_t maskColour = 0;
+    MaskKind maskKind = MaskKind::None;
+    int srcX = 0, srcY = 0, maskX = 0, maskY = 0;
+    int x = 0, y = 0, w = 0, h = 0;  // on the canvas
+};
+void drawOnCanvas(const CanvasDraw& draw);
+void finishDrawingNow();
+bool canvasReady();
+// The canvas, x8r8g8b8, kCanvasWidth x kCanvasHeight, with everything drawn.
 pixman_image_t* canvas();
 std::uint32_t* canvasBits();
 
-// A 1 x 1 repeating picture pixman treats as a solid colour; its one pixel is
-// rewritten before each use, so drawing with a mask allocates nothing.
-pixman_image_t* solidMask(std::uint32_t premultipliedArgb);
-pixman_image_t* solidSource(std::uint32_t premultipliedArgb);
-
 void initCanvas();
+void shutdownCanvas();
 void shutdownSprites();
 void shutdownText();
 

@@ -162,6 +162,13 @@ void setFlipHook(FlipHook hook, void* context);
 // time a frame's game logic apart from its composition.
 void setDrawing(bool on);
 bool drawingOn();
+// Drawing is carried out when the canvas is next read, by flip() at the
+// latest; this does it now, so a benchmark can time composition apart from
+// the upload.
+void finishDrawing();
+// Draws with this many threads (0: one per core, at most four). More than
+// one cuts every frame into bands, however little it draws.
+void setDrawingThreads(int threads);
 // Frames shown since initMedia().
 long long flipCount();
 // Reads one canvas pixel as 0xRRGGBB.

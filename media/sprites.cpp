@@ -45,19 +45,16 @@ struct Rotatable {
 constexpr int kTurnCacheMaxPixels = 64 * 64;
 
 void dropTurns(Rotatable& r) {
+    if (r.turns.empty()) return;
+    finishDrawingNow();
     for (Turn& t : r.turns)
         if (t.image) pixman_image_unref(t.image);
     r.turns.clear();
 }
 
-std::vector<std::uint32_t> gCanvasBits;
-pixman_image_t* gCanvas = nullptr;
 std::vector<Sprite> gSprites;
 std::vector<Rotatable> gRotatables;
 std::uint32_t gTransparentRgb = 0xFF00FF;
-std::uint32_t gMaskPixel = 0, gSourcePixel = 0;
-pixman_image_t* gMask = nullptr;
-pixman_image_t* gSource = nullptr;
 bool gDrawing = true;
 std::uint64_t gPixelsVersion = 0;
 
@@ -90,7 +87,10 @@ Sprite& slotForWriting(int slot) {
 
 void release(Sprite& s) {
     if (s.pending) abandonPicture(s.ticket);
-    if (s.image) pixman_image_unref(s.image);
+    if (s.image) {
+        finishDrawingNow();
+        pixman_image_unref(s.image);
+    }
     s = Sprite{};
 }
 
@@ -117,31 +117,39 @@ bool composeUniform(const Sprite& s, int x, int y, int opacity) {
     const std::uint32_t premultiplied = scale(colour >> 24) << 24 |
                                         scale((colour >> 16) & 0xFF) << 16 |
                                         scale((colour >> 8) & 0xFF) << 8 | scale(colour & 0xFF);
-    if (!outsideCanvas(x, y, s.clipW, s.clipH))
-        pixman_image_composite32(PIXMAN_OP_OVER, solidSource(premultiplied), nullptr, gCanvas, 0, 0,
-                                 0, 0, x, y, s.clipW, s.clipH);
+    CanvasDraw d;
+    d.sourceColour = premultiplied;
+    d.x = x;
+    d.y = y;
+    d.w = s.clipW;
+    d.h = s.clipH;
+    drawOnCanvas(d);
     return true;
 }
 
-// Draws the displayed rectangle of a slot through pixman.
-void compose(pixman_op_t op, const Sprite& s, pixman_image_t* mask, int x, int y) {
-    if (outsideCanvas(x, y, s.clipW, s.clipH)) return;
-    pixman_image_composite32(op, s.image, mask, gCanvas, s.clipX, s.clipY, 0, 0, x, y, s.clipW,
-                             s.clipH);
+// A draw of the displayed rectangle of a slot, without a mask.
+CanvasDraw drawOf(const Sprite& s, pixman_op_t op, int x, int y) {
+    CanvasDraw d;
+    d.op = op;
+    d.source = s.image;
+    d.srcX = s.clipX;
+    d.srcY = s.clipY;
+    d.x = x;
+    d.y = y;
+    d.w = s.clipW;
+    d.h = s.clipH;
+    return d;
+}
+
+// Opacity below 255 draws through a solid mask; at 255 pixman's path without
+// a mask is the faster.
+void setOpacity(CanvasDraw& d, int opacity) {
+    if (opacity == 255) return;
+    d.maskKind = MaskKind::Solid;
+    d.maskColour = static_cast<std::uint32_t>(opacity) << 24;
 }
 
 }  // namespace
-
-void initCanvas() {
-    if (gCanvas) return;
-    gCanvasBits.assign(static_cast<std::size_t>(kCanvasWidth) * kCanvasHeight, 0);
-    gCanvas = pixman_image_create_bits(PIXMAN_x8r8g8b8, kCanvasWidth, kCanvasHeight,
-                                       gCanvasBits.data(), kCanvasWidth * 4);
-    gMask = pixman_image_create_bits(PIXMAN_a8r8g8b8, 1, 1, &gMaskPixel, 4);
-    pixman_image_set_repeat(gMask, PIXMAN_REPEAT_NORMAL);
-    gSource = pixman_image_create_bits(PIXMAN_a8r8g8b8, 1, 1, &gSourcePixel, 4);
-    pixman_image_set_repeat(gSource, PIXMAN_REPEAT_NORMAL);
-}
 
 void shutdownSprites() {
     stopDecoding();
@@ -152,31 +160,6 @@ void shutdownSprites() {
     gRotatables.clear();
     for (Sprite& s : gSprites) release(s);
     gSprites.clear();
-    if (gCanvas) {
-        pixman_image_unref(gCanvas);
-        pixman_image_unref(gMask);
-        pixman_image_unref(gSource);
-    }
-    gCanvas = gMask = gSource = nullptr;
-    gCanvasBits.clear();
-}
-
-pixman_image_t* canvas() {
-    return gCanvas;
-}
-std::uint32_t* canvasBits() {
-    return gCanvasBits.data();
-}
-
-pixman_image_t* solidMask(std::uint32_t premultipliedArgb) {
-    gMaskPixel = premultipliedArgb;
-    pixman_image_set_component_alpha(gMask, false);
-    return gMask;
-}
-
-pixman_image_t* solidSource(std::uint32_t premultipliedArgb) {
-    gSourcePixel = premultipliedArgb;
-    return gSource;
 }
 
 }  // namespace media_internal
@@ -233,19 +216,14 @@ int fullHeight(int slot) {
     return sprite(slot) ? sprite(slot)->h : 0;
 }
 
-void clearCanvas(int colour) {
-    if (!gCanvas) return;
-    std::fill(gCanvasBits.begin(), gCanvasBits.end(), 0xFF000000u | colourToRgb(colour));
-}
-
 void drawOpaque(int slot, int x, int y) {
     if (!gDrawing) return;
-    if (Sprite* s = sprite(slot)) compose(PIXMAN_OP_SRC, *s, nullptr, x, y);
+    if (Sprite* s = sprite(slot)) drawOnCanvas(drawOf(*s, PIXMAN_OP_SRC, x, y));
 }
 
 void drawTransparent(int slot, int x, int y) {
     if (!gDrawing) return;
-    if (Sprite* s = sprite(slot)) compose(PIXMAN_OP_OVER, *s, nullptr, x, y);
+    if (Sprite* s = sprite(slot)) drawOnCanvas(drawOf(*s, PIXMAN_OP_OVER, x, y));
 }
 
 void drawTinted(int slot, int x, int y, int colour) {
@@ -255,11 +233,11 @@ void drawTinted(int slot, int x, int y, int colour) {
     // Each colour channel is scaled by the tint while the coverage stays the
     // picture's own: first cut the picture's shape out of the canvas, then
     // add the tinted colours into the hole.
-    compose(PIXMAN_OP_OUT_REVERSE, *s, nullptr, x, y);
-    pixman_image_t* mask = solidMask(0xFF000000u | colourToRgb(colour));
-    pixman_image_set_component_alpha(mask, true);
-    compose(PIXMAN_OP_ADD, *s, mask, x, y);
-    pixman_image_set_component_alpha(mask, false);
+    drawOnCanvas(drawOf(*s, PIXMAN_OP_OUT_REVERSE, x, y));
+    CanvasDraw add = drawOf(*s, PIXMAN_OP_ADD, x, y);
+    add.maskKind = MaskKind::SolidPerChannel;
+    add.maskColour = 0xFF000000u | colourToRgb(colour);
+    drawOnCanvas(add);
 }
 
 void drawTranslucent(int slot, int x, int y, int opacity) {
@@ -269,23 +247,26 @@ void drawTranslucent(int slot, int x, int y, int opacity) {
     opacity = std::clamp(opacity, 0, 255);
     if (opacity == 0) return;
     if (composeUniform(*s, x, y, opacity)) return;
-    // Full opacity is an ordinary draw; pixman's path without a mask is the faster.
-    pixman_image_t* mask =
-        opacity == 255 ? nullptr : solidMask(static_cast<std::uint32_t>(opacity) << 24);
-    compose(PIXMAN_OP_OVER, *s, mask, x, y);
+    CanvasDraw d = drawOf(*s, PIXMAN_OP_OVER, x, y);
+    setOpacity(d, opacity);
+    drawOnCanvas(d);
 }
 
 void fillAdditive(int x, int y, int w, int h, int red, int green, int blue) {
     if (!gDrawing) return;
-    if (!gCanvas || outsideCanvas(x, y, w, h)) return;
+    if (outsideCanvas(x, y, w, h)) return;
     const std::int64_t x0 = std::max<std::int64_t>(x, 0), y0 = std::max<std::int64_t>(y, 0);
     const std::int64_t x1 = std::min<std::int64_t>(std::int64_t{x} + w, kCanvasWidth);
     const std::int64_t y1 = std::min<std::int64_t>(std::int64_t{y} + h, kCanvasHeight);
-    const std::uint32_t colour = 0xFF000000u | (std::clamp(red, 0, 255) << 16) |
-                                 (std::clamp(green, 0, 255) << 8) | std::clamp(blue, 0, 255);
-    pixman_image_composite32(PIXMAN_OP_ADD, solidSource(colour), nullptr, gCanvas, 0, 0, 0, 0,
-                             static_cast<int>(x0), static_cast<int>(y0), static_cast<int>(x1 - x0),
-                             static_cast<int>(y1 - y0));
+    CanvasDraw d;
+    d.op = PIXMAN_OP_ADD;
+    d.sourceColour = 0xFF000000u | (std::clamp(red, 0, 255) << 16) |
+                     (std::clamp(green, 0, 255) << 8) | std::clamp(blue, 0, 255);
+    d.x = static_cast<int>(x0);
+    d.y = static_cast<int>(y0);
+    d.w = static_cast<int>(x1 - x0);
+    d.h = static_cast<int>(y1 - y0);
+    drawOnCanvas(d);
 }
 
 void clip(int slot, int x, int y, int w, int h) {
@@ -329,7 +310,7 @@ bool collidePixels(int slotA, int xA, int yA, int slotB, int xB, int yB) {
 }
 
 void grabCanvas(int slot, int x, int y, int w, int h) {
-    if (slot < 0 || !gCanvas) return;
+    if (slot < 0 || !canvasReady()) return;
     x = std::clamp(x, 0, kCanvasWidth);
     y = std::clamp(y, 0, kCanvasHeight);
     w = std::clamp(w, 0, kCanvasWidth - x);
@@ -345,9 +326,9 @@ void grabCanvas(int slot, int x, int y, int w, int h) {
         s.pixels.resize(static_cast<std::size_t>(w) * h);
         attach(s, w, h, 4);
     }
+    const std::uint32_t* bits = canvasBits();
     for (int row = 0; row < h; ++row) {
-        const std::uint32_t* src =
-            &gCanvasBits[static_cast<std::size_t>(y + row) * kCanvasWidth + x];
+        const std::uint32_t* src = &bits[static_cast<std::size_t>(y + row) * kCanvasWidth + x];
         std::uint32_t* dst = &s.pixels[static_cast<std::size_t>(row) * w];
         for (int col = 0; col < w; ++col) dst[col] = src[col] | 0xFF000000u;
     }
@@ -457,8 +438,6 @@ void drawRotatable(int number, int x, int y, int opacity) {
     if (!s) return;
     opacity = std::clamp(opacity, 0, 255);
     if (opacity == 0) return;
-    pixman_image_t* mask =
-        opacity == 255 ? nullptr : solidMask(static_cast<std::uint32_t>(opacity) << 24);
 
     double turns = std::fmod(r.angle, 360.0);
     if (turns < 0) turns += 360.0;
@@ -474,8 +453,14 @@ void drawRotatable(int number, int x, int y, int opacity) {
         // no resampling at all.
         if (outsideCanvas(x, y, s->w, s->h)) return;
         if (s->clipW == s->w && s->clipH == s->h && composeUniform(*s, x, y, opacity)) return;
-        pixman_image_composite32(PIXMAN_OP_OVER, s->image, mask, gCanvas, 0, 0, 0, 0, x, y, s->w,
-                                 s->h);
+        CanvasDraw d;
+        d.source = s->image;
+        d.x = x;
+        d.y = y;
+        d.w = s->w;
+        d.h = s->h;
+        setOpacity(d, opacity);
+        drawOnCanvas(d);
         return;
     }
     refreshView(r, *s);
@@ -484,22 +469,35 @@ void drawRotatable(int number, int x, int y, int opacity) {
         const Turn& turn = turnFor(r, *s, static_cast<int>(turns));
         const std::int64_t tx = std::int64_t{x} + turn.dx, ty = std::int64_t{y} + turn.dy;
         if (outsideCanvas(tx, ty, turn.w, turn.h)) return;
-        pixman_image_composite32(PIXMAN_OP_OVER, turn.image, mask, gCanvas, 0, 0, 0, 0,
-                                 static_cast<int>(tx), static_cast<int>(ty), turn.w, turn.h);
+        CanvasDraw d;
+        d.source = turn.image;
+        d.x = static_cast<int>(tx);
+        d.y = static_cast<int>(ty);
+        d.w = turn.w;
+        d.h = turn.h;
+        setOpacity(d, opacity);
+        drawOnCanvas(d);
         return;
     }
 
     const TurnedBox box = turnedBox(turns, x, y, s->w, s->h);
     if (outsideCanvas(box.x, box.y, box.w, box.h)) return;
+    // A large picture is resampled on the spot, after what is drawn beneath
+    // it: its view carries one transform at a time, so this draw cannot wait
+    // for the bands. The game turns only the small shots.
+    pixman_image_t* target = canvas();
     pixman_image_set_transform(r.view, &box.transform);
     // Source coordinates are canvas coordinates here, so pass the box origin
     // as both source and destination position.
     const std::int64_t x0 = std::max<std::int64_t>(box.x, 0), y0 = std::max<std::int64_t>(box.y, 0);
     const std::int64_t x1 = std::min<std::int64_t>(box.x + box.w, kCanvasWidth);
     const std::int64_t y1 = std::min<std::int64_t>(box.y + box.h, kCanvasHeight);
-    pixman_image_composite32(PIXMAN_OP_OVER, r.view, mask, gCanvas, static_cast<int>(x0),
+    pixman_color_t alpha{0, 0, 0, static_cast<std::uint16_t>(opacity * 0x101)};
+    pixman_image_t* mask = opacity == 255 ? nullptr : pixman_image_create_solid_fill(&alpha);
+    pixman_image_composite32(PIXMAN_OP_OVER, r.view, mask, target, static_cast<int>(x0),
                              static_cast<int>(y0), 0, 0, static_cast<int>(x0), static_cast<int>(y0),
                              static_cast<int>(x1 - x0), static_cast<int>(y1 - y0));
+    if (mask) pixman_image_unref(mask);
 }
 
 void setDrawing(bool on) {
@@ -511,12 +509,3 @@ bool drawingOn() {
 
 void beginRotated() {}
 void endRotated() {}
-
-std::uint32_t canvasPixel(int x, int y) {
-    if (!gCanvas || x < 0 || y < 0 || x >= kCanvasWidth || y >= kCanvasHeight) return 0;
-    return gCanvasBits[static_cast<std::size_t>(y) * kCanvasWidth + x] & 0xFFFFFF;
-}
-
-const std::uint32_t* canvasPixels() {
-    return gCanvasBits.data();
-}

@@ -73,6 +73,7 @@ void openFont(int id, const std::string& face, int size) {
     const std::string path = resolveFace(face);
     if (!path.empty()) f.ttf = TTF_OpenFont(path.c_str(), std::max(size, 1));
     // Texts rendered with the old face are stale now.
+    finishDrawingNow();
     for (auto it = gCache.begin(); it != gCache.end();) {
         if (static_cast<unsigned char>(it->first[0]) == id) {
             if (it->second.mask) pixman_image_unref(it->second.mask);
@@ -90,6 +91,7 @@ TTF_Font* currentFont() {
 
 void trimCache() {
     if (gCache.size() < kCacheLimit) return;
+    finishDrawingNow();
     const std::uint64_t keepAfter = gUseCounter - kCacheLimit / 2;
     for (auto it = gCache.begin(); it != gCache.end();) {
         if (it->second.lastUse < keepAfter) {
@@ -203,12 +205,23 @@ void drawTextIn(int x, int y, std::string_view text, std::uint32_t rgb) {
     const RenderedText* t = rendered(text);
     if (!drawingOn()) return;
     if (!t || outsideCanvas(x, y, t->w, t->h)) return;
-    if (!gTextTransparent)
-        pixman_image_composite32(PIXMAN_OP_SRC, solidSource(0xFFFFFFFFu), nullptr, canvas(), 0, 0,
-                                 0, 0, x, y, t->w, t->h);
-    if (t->mask)
-        pixman_image_composite32(PIXMAN_OP_OVER, solidSource(0xFF000000u | rgb), t->mask, canvas(),
-                                 0, 0, 0, 0, x, y, t->w, t->h);
+    CanvasDraw d;
+    d.x = x;
+    d.y = y;
+    d.w = t->w;
+    d.h = t->h;
+    if (!gTextTransparent) {
+        d.op = PIXMAN_OP_SRC;
+        d.sourceColour = 0xFFFFFFFFu;
+        drawOnCanvas(d);
+    }
+    if (t->mask) {
+        d.op = PIXMAN_OP_OVER;
+        d.sourceColour = 0xFF000000u | rgb;
+        d.mask = t->mask;
+        d.maskKind = MaskKind::Image;
+        drawOnCanvas(d);
+    }
 }
 
 }  // namespace
@@ -224,35 +237,4 @@ void drawText(int x, int y, std::string_view text) {
 int textWidth(std::string_view text) {
     const RenderedText* t = rendered(text);
     return t ? t->w : 0;
-}
-
-void drawLine(int x1, int y1, int x2, int y2, int colour) {
-    std::uint32_t* bits = canvasBits();
-    if (!bits || !drawingOn()) return;
-    const std::uint32_t pixel = 0xFF000000u | colourToRgb(colour);
-    // Bresenham over 64-bit values: both end points are drawn, anything off
-    // the canvas is skipped.
-    std::int64_t x = x1, y = y1;
-    const std::int64_t dx = std::abs(std::int64_t{x2} - x1), sx = x1 < x2 ? 1 : -1;
-    const std::int64_t dy = -std::abs(std::int64_t{y2} - y1), sy = y1 < y2 ? 1 : -1;
-    std::int64_t err = dx + dy;
-    // A line far longer than the canvas is cut to the steps that can matter.
-    std::int64_t steps = std::max(dx, -dy);
-    if (steps > 4 * (kCanvasWidth + kCanvasHeight) &&
-        (outsideCanvas(std::min(x1, x2), std::min(y1, y2), dx + 1, -dy + 1)))
-        return;
-    for (;;) {
-        if (x >= 0 && y >= 0 && x < kCanvasWidth && y < kCanvasHeight)
-            bits[y * kCanvasWidth + x] = pixel;
-        if ((x == x2 && y == y2) || steps-- <= 0) break;
-        const std::int64_t e2 = 2 * err;
-        if (e2 >= dy) {
-            err += dy;
-            x += sx;
-        }
-        if (e2 <= dx) {
-            err += dx;
-            y += sy;
-        }
-    }
 }

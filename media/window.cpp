@@ -240,6 +240,8 @@ bool initMedia() {
 }
 
 void shutdownMedia() {
+    // Pending draws are dropped before the pictures they use are freed.
+    shutdownCanvas();
     shutdownText();
     shutdownSprites();
     if (gTexture) SDL_DestroyTexture(gTexture);
@@ -309,6 +311,7 @@ bool openScreen(int width, int height, const char* title) {
 }
 
 void flip() {
+    finishDrawingNow();
     if (gRenderer && gTexture) {
         SDL_UpdateTexture(gTexture, nullptr, canvasBits(), kCanvasWidth * 4);
         SDL_SetRenderDrawColor(gRenderer, 0, 0, 0, 255);

@@ -1,0 +1,136 @@
+// A frame drawn in bands on several threads has exactly the pixels of the
+// same frame drawn on one, whatever crosses the band boundaries and whatever
+// changes between the draws.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "media/media_layer.h"
+#include "tests/media/picture_files.h"
+#include "tests/test_support.h"
+
+namespace {
+
+constexpr std::uint32_t kMagenta = 0xFFFF00FF;
+
+class CanvasBands : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(initMedia());
+        setTransparentColour(rgb(255, 0, 255));
+        writePictures();
+    }
+    void TearDown() override {
+        shutdownMedia();
+        setDrawingThreads(0);
+    }
+
+    void writePictures() {
+        TestPicture ground(700, 500, 0);
+        for (int y = 0; y < ground.height; ++y)
+            for (int x = 0; x < ground.width; ++x)
+                ground.at(x, y) = 0xFF000000u | (x % 256) << 16 | (y % 256) << 8 | (x + y) % 256;
+        writePng("ground.png", ground);
+        TestPicture key(40, 40, kMagenta);
+        for (int y = 5; y < 35; ++y)
+            for (int x = 3 + y % 4; x < 37; ++x) key.at(x, y) = 0xFFFF0000;
+        writeBmp24("key.bmp", key);
+        writeBmp24("green.bmp", TestPicture(40, 40, 0xFF00FF00));
+        TestPicture soft(64, 48, 0);
+        for (int y = 0; y < soft.height; ++y)
+            for (int x = 0; x < soft.width; ++x)
+                soft.at(x, y) = static_cast<std::uint32_t>(x * 4) << 24 | 0x2080F0;
+        writePng("soft.png", soft);
+        TestPicture shot(21, 21, 0);
+        for (int y = 0; y < 12; ++y)
+            for (int x = 8; x < 13; ++x) shot.at(x, y) = 0xFFFFE000;
+        writePng("shot.png", shot);
+        writeBmp24("black.bmp", TestPicture(kCanvasWidth, kCanvasHeight, 0xFF000000));
+    }
+
+    // Everything a game frame draws, much of it across band boundaries and
+    // off the canvas's edges, with a grab and a reload halfway through.
+    std::vector<std::uint32_t> drawBusyFrame() {
+        EXPECT_NE(loadSprite(1, "ground.png", 0), 0);
+        EXPECT_NE(loadSprite(2, "key.bmp", 0), 0);
+        EXPECT_NE(loadSprite(3, "soft.png", 12), 0);
+        EXPECT_NE(loadSprite(4, "shot.png", 12), 0);
+        EXPECT_NE(loadSprite(5, "black.bmp", 4), 0);
+        makeRotatable(4, 4);
+        makeRotatable(5, 5);
+        loadFont(1, "Arial", 22);
+        std::uint32_t seed = 12345;
+        auto next = [&seed](int range) {
+            seed = seed * 1103515245u + 12345u;
+            return static_cast<int>((seed >> 8) % static_cast<std::uint32_t>(range));
+        };
+
+        beginText();  // text settings start afresh
+        clearCanvas(rgb(10, 20, 30));
+        drawOpaque(1, -50, 100);
+        drawOpaque(1, 900, 400);
+        for (int i = 0; i < 150; ++i) {
+            const int x = next(kCanvasWidth + 80) - 40, y = next(kCanvasHeight + 80) - 40;
+            switch (i % 7) {
+                case 0:
+                    drawTransparent(2, x, y);
+                    break;
+                case 1:
+                    drawTranslucent(3, x, y, next(256));
+                    break;
+                case 2:
+                    drawTinted(2, x, y, rgb(next(256), next(256), 90));
+                    break;
+                case 3:
+                    rotate(4, next(360) + 0.4, 0);
+                    drawRotatable(4, x, y, 128 + next(128));
+                    break;
+                case 4:
+                    fillAdditive(x, y, next(300), next(200), 40, 0, next(80));
+                    break;
+                case 5:
+                    drawLine(x, y, next(kCanvasWidth), next(kCanvasHeight), rgb(255, 255, 0));
+                    break;
+                case 6:
+                    useFont(1);
+                    if (i % 2) setTextTransparent();
+                    drawText(x, y, "Band " + std::to_string(i), rgb(0, 255, 120));
+                    break;
+            }
+        }
+        drawLine(-5000, -4000, 6000, 5000, rgb(255, 255, 255));  // from far off, through every band
+        grabCanvas(6, 300, 200, 100, 100);                       // must see everything drawn so far
+        drawOpaque(6, 1000, 40);
+        drawTransparent(2, 500, 380);
+        EXPECT_NE(loadSprite(2, "green.bmp", 0), 0);  // the draw above keeps the old picture
+        drawTransparent(2, 560, 380);
+        drawRotatable(5, 0, 0, 90);  // the fade overlay
+        const std::uint32_t* pixels = canvasPixels();
+        return std::vector<std::uint32_t>(pixels, pixels + kCanvasWidth * kCanvasHeight);
+    }
+
+    ScratchFolder folder;
+};
+
+TEST_F(CanvasBands, BandsOnSeveralThreadsDrawWhatOneThreadDraws) {
+    setDrawingThreads(1);
+    const std::vector<std::uint32_t> alone = drawBusyFrame();
+    for (int threads : {2, 3}) {
+        setDrawingThreads(threads);
+        const std::vector<std::uint32_t> banded = drawBusyFrame();
+        int differing = 0, first = -1;
+        for (std::size_t i = 0; i < alone.size(); ++i)
+            if ((alone[i] & 0xFFFFFF) != (banded[i] & 0xFFFFFF) && differing++ == 0)
+                first = static_cast<int>(i);
+        EXPECT_EQ(differing, 0) << threads << " threads, first at x " << first % kCanvasWidth
+                                << ", y " << first / kCanvasWidth;
+    }
+    // The draw made before the reload shows the old picture, the one after
+    // the new; both under the fade overlay, which keeps 65 % of each.
+    EXPECT_EQ(canvasPixel(520, 400), 0xA50000u);
+    EXPECT_EQ(canvasPixel(580, 400), 0x00A500u);
+}
+
+}  // namespace
