@@ -189,25 +189,34 @@ void drawOfferedBands(Drawer& d) {
     }
 }
 
-// A helper looks out for a frame's bands for a while before it sleeps, both
-// after it is woken and after it has drawn: a thread woken from sleep can
-// take milliseconds to run on a busy virtual machine, and frames drawn back
-// to back then never wait for it. It is woken as soon as a frame is known to
-// be worth banding, while that frame's drawing is still being recorded.
+// A helper woken for a frame looks out for its bands for a while instead of
+// sleeping again at once: it is woken as soon as a frame is known to be worth
+// banding, while that frame's drawing is still being recorded. When frames
+// come back to back (the machine is behind, or a benchmark) it also looks out
+// for the next frame after drawing, since a thread woken from sleep can take
+// milliseconds to run on a busy virtual machine. At an even 60 frames a
+// second it sleeps between frames.
 int helperThread(void* data) {
     Drawer& d = *static_cast<Drawer*>(data);
     std::uint64_t seen = 0;  // the last frame it looked at
     const Uint64 lookOut = SDL_GetPerformanceFrequency() * kLookOutMs / 1000;
+    Uint64 seenAt = 0;
+    bool drew = false, backToBack = false;
     for (;;) {
-        const Uint64 giveUp = SDL_GetPerformanceCounter() + lookOut;
+        const Uint64 giveUp = SDL_GetPerformanceCounter() + (drew && !backToBack ? 0 : lookOut);
         while (!gQuitting.load() && gFrame.load() == seen && SDL_GetPerformanceCounter() < giveUp)
             std::this_thread::yield();
         if (gQuitting.load()) return 0;
         if (gFrame.load() != seen) {
+            const Uint64 now = SDL_GetPerformanceCounter();
+            backToBack = seenAt != 0 && now - seenAt < 2 * lookOut;
+            seenAt = now;
             seen = gFrame.load();
             drawOfferedBands(d);
+            drew = true;
             continue;
         }
+        drew = false;
         // Either this sees the next frame, or the caller sees it asleep and
         // wakes it.
         d.asleep.store(true);
