@@ -29,6 +29,19 @@ struct Command {
     int x1 = 0, y1 = 0, x2 = 0, y2 = 0;  // Line
 };
 
+// Pixels a command draws in each of its rows, to weigh the work.
+std::int64_t drawnWidth(const Command& c) {
+    switch (c.kind) {
+        case Command::Kind::Composite:
+            return c.draw.w;
+        case Command::Kind::Fill:
+            return kCanvasWidth;
+        case Command::Kind::Line:
+            break;
+    }
+    return 1;
+}
+
 // A thread that draws: the caller or a helper. Each has its own view of the
 // canvas, clipped to the band it is drawing, and its own one-pixel pictures
 // for solid colours, since those are rewritten before each use.
@@ -267,7 +280,7 @@ int placeBands(int wanted) {
     gWeights.fill(0);
     std::int64_t total = 0;
     for (const Command& c : gCommands) {
-        const std::int64_t width = c.kind == Command::Kind::Composite ? c.draw.w : kCanvasWidth;
+        const std::int64_t width = drawnWidth(c);
         for (int row = c.top; row < c.bottom;) {
             const int bucket = row / kRowsPerBucket;
             const int end = std::min(c.bottom, (bucket + 1) * kRowsPerBucket);
@@ -300,8 +313,7 @@ void readyForSharing(pixman_image_t* image) {
 
 void record(const Command& c) {
     const bool wasSmall = gPixelsRecorded < kBandedPixels;
-    gPixelsRecorded += static_cast<std::int64_t>(c.bottom - c.top) *
-                       (c.kind == Command::Kind::Composite ? c.draw.w : kCanvasWidth);
+    gPixelsRecorded += (c.bottom - c.top) * drawnWidth(c);
     gCommands.push_back(c);
     if (wasSmall && gPixelsRecorded >= kBandedPixels) wakeHelpers();
 }
