@@ -357,36 +357,6 @@ void drawOnCanvas(const CanvasDraw& d) {
     record(c);
 }
 
-void fillCanvas(std::uint32_t pixel) {
-    if (!gCanvas) return;
-    // Whatever was drawn before is covered anyway.
-    gCommands.clear();
-    Command c;
-    c.kind = Command::Kind::Fill;
-    c.top = 0;
-    c.bottom = kCanvasHeight;
-    c.pixel = pixel;
-    record(c);
-}
-
-void lineOnCanvas(int x1, int y1, int x2, int y2, std::uint32_t pixel) {
-    if (!gCanvas) return;
-    const std::int64_t left = std::min(x1, x2), top = std::min(y1, y2);
-    const std::int64_t w = std::abs(std::int64_t{x2} - x1) + 1,
-                       h = std::abs(std::int64_t{y2} - y1) + 1;
-    if (outsideCanvas(left, top, w, h)) return;
-    Command c;
-    c.kind = Command::Kind::Line;
-    c.top = static_cast<int>(std::max<std::int64_t>(top, 0));
-    c.bottom = static_cast<int>(std::min<std::int64_t>(top + h, kCanvasHeight));
-    c.pixel = pixel;
-    c.x1 = x1;
-    c.y1 = y1;
-    c.x2 = x2;
-    c.y2 = y2;
-    record(c);
-}
-
 void finishDrawingNow() {
     if (gCommands.empty()) return;
     const bool banded = gThreads > 1 && (gForcedThreads > 1 || gPixelsRecorded >= kBandedPixels);
@@ -436,12 +406,33 @@ void setDrawingThreads(int threads) {
 }
 
 void clearCanvas(int colour) {
-    fillCanvas(0xFF000000u | colourToRgb(colour));
+    if (!gCanvas) return;
+    // Whatever was drawn before is covered anyway.
+    gCommands.clear();
+    Command c;
+    c.kind = Command::Kind::Fill;
+    c.top = 0;
+    c.bottom = kCanvasHeight;
+    c.pixel = 0xFF000000u | colourToRgb(colour);
+    record(c);
 }
 
 void drawLine(int x1, int y1, int x2, int y2, int colour) {
-    if (!drawingOn()) return;
-    lineOnCanvas(x1, y1, x2, y2, 0xFF000000u | colourToRgb(colour));
+    if (!gCanvas || !drawingOn()) return;
+    const std::int64_t left = std::min(x1, x2), top = std::min(y1, y2);
+    const std::int64_t w = std::abs(std::int64_t{x2} - x1) + 1,
+                       h = std::abs(std::int64_t{y2} - y1) + 1;
+    if (outsideCanvas(left, top, w, h)) return;
+    Command c;
+    c.kind = Command::Kind::Line;
+    c.top = static_cast<int>(std::max<std::int64_t>(top, 0));
+    c.bottom = static_cast<int>(std::min<std::int64_t>(top + h, kCanvasHeight));
+    c.pixel = 0xFF000000u | colourToRgb(colour);
+    c.x1 = x1;
+    c.y1 = y1;
+    c.x2 = x2;
+    c.y2 = y2;
+    record(c);
 }
 
 std::uint32_t canvasPixel(int x, int y) {

@@ -69,6 +69,17 @@ struct CanvasDraw {
     int srcX = 0, srcY = 0, maskX = 0, maskY = 0;
     int x = 0, y = 0, w = 0, h = 0;  // on the canvas
 };
+// Draws source (null: a solid colour) into the canvas rectangle x, y, w, h.
+inline CanvasDraw canvasDraw(pixman_op_t op, pixman_image_t* source, int x, int y, int w, int h) {
+    CanvasDraw d;
+    d.op = op;
+    d.source = source;
+    d.x = x;
+    d.y = y;
+    d.w = w;
+    d.h = h;
+    return d;
+}
 void drawOnCanvas(const CanvasDraw& draw);
 void finishDrawingNow();
 bool canvasReady();

@@ -117,27 +117,17 @@ bool composeUniform(const Sprite& s, int x, int y, int opacity) {
     const std::uint32_t premultiplied = scale(colour >> 24) << 24 |
                                         scale((colour >> 16) & 0xFF) << 16 |
                                         scale((colour >> 8) & 0xFF) << 8 | scale(colour & 0xFF);
-    CanvasDraw d;
+    CanvasDraw d = canvasDraw(PIXMAN_OP_OVER, nullptr, x, y, s.clipW, s.clipH);
     d.sourceColour = premultiplied;
-    d.x = x;
-    d.y = y;
-    d.w = s.clipW;
-    d.h = s.clipH;
     drawOnCanvas(d);
     return true;
 }
 
 // A draw of the displayed rectangle of a slot, without a mask.
 CanvasDraw drawOf(const Sprite& s, pixman_op_t op, int x, int y) {
-    CanvasDraw d;
-    d.op = op;
-    d.source = s.image;
+    CanvasDraw d = canvasDraw(op, s.image, x, y, s.clipW, s.clipH);
     d.srcX = s.clipX;
     d.srcY = s.clipY;
-    d.x = x;
-    d.y = y;
-    d.w = s.clipW;
-    d.h = s.clipH;
     return d;
 }
 
@@ -258,14 +248,10 @@ void fillAdditive(int x, int y, int w, int h, int red, int green, int blue) {
     const std::int64_t x0 = std::max<std::int64_t>(x, 0), y0 = std::max<std::int64_t>(y, 0);
     const std::int64_t x1 = std::min<std::int64_t>(std::int64_t{x} + w, kCanvasWidth);
     const std::int64_t y1 = std::min<std::int64_t>(std::int64_t{y} + h, kCanvasHeight);
-    CanvasDraw d;
-    d.op = PIXMAN_OP_ADD;
+    CanvasDraw d = canvasDraw(PIXMAN_OP_ADD, nullptr, static_cast<int>(x0), static_cast<int>(y0),
+                              static_cast<int>(x1 - x0), static_cast<int>(y1 - y0));
     d.sourceColour = 0xFF000000u | (std::clamp(red, 0, 255) << 16) |
                      (std::clamp(green, 0, 255) << 8) | std::clamp(blue, 0, 255);
-    d.x = static_cast<int>(x0);
-    d.y = static_cast<int>(y0);
-    d.w = static_cast<int>(x1 - x0);
-    d.h = static_cast<int>(y1 - y0);
     drawOnCanvas(d);
 }
 
@@ -453,12 +439,7 @@ void drawRotatable(int number, int x, int y, int opacity) {
         // no resampling at all.
         if (outsideCanvas(x, y, s->w, s->h)) return;
         if (s->clipW == s->w && s->clipH == s->h && composeUniform(*s, x, y, opacity)) return;
-        CanvasDraw d;
-        d.source = s->image;
-        d.x = x;
-        d.y = y;
-        d.w = s->w;
-        d.h = s->h;
+        CanvasDraw d = canvasDraw(PIXMAN_OP_OVER, s->image, x, y, s->w, s->h);
         setOpacity(d, opacity);
         drawOnCanvas(d);
         return;
@@ -469,12 +450,8 @@ void drawRotatable(int number, int x, int y, int opacity) {
         const Turn& turn = turnFor(r, *s, static_cast<int>(turns));
         const std::int64_t tx = std::int64_t{x} + turn.dx, ty = std::int64_t{y} + turn.dy;
         if (outsideCanvas(tx, ty, turn.w, turn.h)) return;
-        CanvasDraw d;
-        d.source = turn.image;
-        d.x = static_cast<int>(tx);
-        d.y = static_cast<int>(ty);
-        d.w = turn.w;
-        d.h = turn.h;
+        CanvasDraw d = canvasDraw(PIXMAN_OP_OVER, turn.image, static_cast<int>(tx),
+                                  static_cast<int>(ty), turn.w, turn.h);
         setOpacity(d, opacity);
         drawOnCanvas(d);
         return;

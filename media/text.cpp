@@ -205,18 +205,13 @@ void drawTextIn(int x, int y, std::string_view text, std::uint32_t rgb) {
     const RenderedText* t = rendered(text);
     if (!drawingOn()) return;
     if (!t || outsideCanvas(x, y, t->w, t->h)) return;
-    CanvasDraw d;
-    d.x = x;
-    d.y = y;
-    d.w = t->w;
-    d.h = t->h;
     if (!gTextTransparent) {
-        d.op = PIXMAN_OP_SRC;
-        d.sourceColour = 0xFFFFFFFFu;
-        drawOnCanvas(d);
+        CanvasDraw box = canvasDraw(PIXMAN_OP_SRC, nullptr, x, y, t->w, t->h);
+        box.sourceColour = 0xFFFFFFFFu;
+        drawOnCanvas(box);
     }
     if (t->mask) {
-        d.op = PIXMAN_OP_OVER;
+        CanvasDraw d = canvasDraw(PIXMAN_OP_OVER, nullptr, x, y, t->w, t->h);
         d.sourceColour = 0xFF000000u | rgb;
         d.mask = t->mask;
         d.maskKind = MaskKind::Image;
