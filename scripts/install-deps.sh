@@ -8,8 +8,10 @@ packages=(
   # game
   libsdl2-dev libsdl2-ttf-dev libpixman-1-dev libpng-dev libjpeg-dev
   libfontconfig-dev fonts-liberation2
-  # the two tools
-  libfltk1.3-dev
+  # the two tools; Debian's FLTK CMake files refuse to load without fluid
+  libfltk1.3-dev fluid
+  # SDL's X11 message boxes draw with the core X fonts
+  xfonts-base
   # pictures: SVG sources rasterised at build time
   librsvg2-dev libcairo2-dev
   # build and tests
