@@ -344,8 +344,12 @@ bool pollWindowEvents() {
 void messageBox(std::string_view title, std::string_view text) {
     const std::string t = cp1252ToUtf8(title), m = cp1252ToUtf8(text);
     std::fprintf(stderr, "%s: %s\n", t.c_str(), m.c_str());
-    if (displayAvailable())
-        SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_INFORMATION, t.c_str(), m.c_str(), gWindow);
+    // The text is on stderr already; a box that cannot be shown (no core X
+    // fonts, say) must at least say why, or the notice is lost unseen.
+    if (displayAvailable() &&
+        SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_INFORMATION, t.c_str(), m.c_str(), gWindow) != 0)
+        std::fprintf(stderr, "pomvex: could not show the message box \"%s\": %s\n", t.c_str(),
+                     SDL_GetError());
 }
 
 void readKeyboard() {
