@@ -68,9 +68,7 @@ class OptionsToolTest : public ::testing::Test {
     }
 
     void type(const std::string& utf8) {
-        // "type" takes all its arguments as text, so nothing can follow it.
-        const auto r = x_->xdotool({"type", "--delay", "60", utf8});
-        ASSERT_EQ(r.exitCode, 0) << r.output;
+        ASSERT_TRUE(x_->type(utf8, 60));
         pauseSeconds(0.2);
     }
 
@@ -95,7 +93,11 @@ class OptionsToolTest : public ::testing::Test {
     // Opens the list with a click and clicks an entry of the open list.
     void chooseWithMouse(int entry) {
         click(kResolutionList);
-        const Geometry list = openListGeometry();
+        Geometry list;
+        eventually([&] {
+            list = openListGeometry();
+            return list.h > kListEntries * 10;
+        });
         ASSERT_GT(list.h, kListEntries * 10) << "the list did not open";
         const int rowHeight = list.h / kListEntries;
         const int border = (list.h - rowHeight * kListEntries) / 2;

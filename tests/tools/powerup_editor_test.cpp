@@ -98,8 +98,7 @@ class PowerUpEditorTest : public ::testing::Test {
     }
 
     void type(const std::string& utf8) {
-        // "type" takes all its arguments as text, so nothing can follow it.
-        xdo({"type", "--delay", "40", utf8});
+        ASSERT_TRUE(x_->type(utf8, 40));
         pauseSeconds(0.3);
     }
 
@@ -202,6 +201,18 @@ class PowerUpEditorTest : public ::testing::Test {
         return p.empty() ? 0xDEADBEEF : p[0];
     }
 
+    // The editor draws and saves in its own time after a click; these wait
+    // for the outcome instead of guessing how long that takes.
+    void expectPixel(int clientX, int clientY, std::uint32_t colour) const {
+        eventually([&] { return pixel(clientX, clientY) == colour; });
+        EXPECT_EQ(pixel(clientX, clientY), colour) << "at " << clientX << "," << clientY;
+    }
+
+    static void expectSaved(const std::string& path, const std::string& bytes) {
+        eventually([&] { return readFileBytes(path) == bytes; });
+        EXPECT_EQ(readFileBytes(path), bytes);
+    }
+
     // For a look by eye: POMVEX_SCREENSHOT_DIR names a folder to put it in.
     void saveScreenshot(const std::string& name) const {
         if (const char* dir = std::getenv("POMVEX_SCREENSHOT_DIR")) {
@@ -275,7 +286,7 @@ TEST_F(PowerUpEditorTest, FirstRunShowsTheWindowAndSavesTheStartValues) {
     EXPECT_TRUE(editor_->stillRunning());
 
     save();
-    EXPECT_EQ(readFileBytes(kFile0), "\r\n\r\n\r\n\r\n" + kStartValues);
+    expectSaved(kFile0, "\r\n\r\n\r\n\r\n" + kStartValues);
     // The editor stays open after saving and ends with code 0 when closed.
     EXPECT_TRUE(editor_->stillRunning());
     closeEditor();
@@ -297,6 +308,7 @@ TEST_F(PowerUpEditorTest, DamageSliderAtItsRightEnd) {
     const auto before = grab(kDamageName);
     // While the knob is still held, the name beside it has already changed.
     dragSliderTo(kDamageRow, 280, 640);
+    eventually([&] { return grab(kDamageName) != before; });
     const auto whileHeld = grab(kDamageName);
     releaseMouse();
     const auto after = grab(kDamageName);
@@ -321,7 +333,7 @@ TEST_F(PowerUpEditorTest, SavingTwiceLeavesOneFileWithTheSecondState) {
     click(kName);
     type("Erster");
     save();
-    EXPECT_EQ(readFileBytes(kFile0), "Erster\r\n\r\n\r\n\r\n" + kStartValues);
+    expectSaved(kFile0, "Erster\r\n\r\n\r\n\r\n" + kStartValues);
 
     // Walking speed to its left end, the name changed, saved again.
     dragSliderTo(kWalkRow, 490, 200);
@@ -354,15 +366,15 @@ TEST_F(PowerUpEditorTest, PicturesChosenInTheDialog) {
 
     // The dialog opens in Eigene Smileys, so the bare name is enough there.
     choosePicture(kChangeSmiley, "Held.png");
-    EXPECT_EQ(pixel(kSmileyBox.x + 25, kSmileyBox.y + 50), kRed);
-    EXPECT_EQ(pixel(kSmileyBox.x + 75, kSmileyBox.y + 50), kBlue);
+    expectPixel(kSmileyBox.x + 25, kSmileyBox.y + 50, kRed);
+    expectPixel(kSmileyBox.x + 75, kSmileyBox.y + 50, kBlue);
     // A file from another folder, reached from the shown one.
     choosePicture(kChangeShot, "../Anderswo/Schuss.png", true);
-    EXPECT_EQ(pixel(kShotBox.x + 7, kShotBox.y + 15), kRed);
-    EXPECT_EQ(pixel(kShotBox.x + 22, kShotBox.y + 15), kBlue);
+    expectPixel(kShotBox.x + 7, kShotBox.y + 15, kRed);
+    expectPixel(kShotBox.x + 22, kShotBox.y + 15, kBlue);
     saveScreenshot("powerup-editor-pictures");
     save();
-    EXPECT_EQ(readFileBytes(kFile0), "\r\n\r\nHeld.png\r\nSchuss.png\r\n" + kStartValues);
+    expectSaved(kFile0, "\r\n\r\nHeld.png\r\nSchuss.png\r\n" + kStartValues);
     {
         // The game finds the smiley in Eigene Smileys, the shot not.
         GameLoad game;
@@ -377,13 +389,13 @@ TEST_F(PowerUpEditorTest, PicturesChosenInTheDialog) {
 
     // Cancelling forgets the picture and empties its box.
     cancelDialog(kChangeSmiley);
-    EXPECT_EQ(pixel(kSmileyBox.x + 25, kSmileyBox.y + 50), empty);
-    EXPECT_EQ(pixel(kSmileyBox.x + 75, kSmileyBox.y + 50), empty);
+    expectPixel(kSmileyBox.x + 25, kSmileyBox.y + 50, empty);
+    expectPixel(kSmileyBox.x + 75, kSmileyBox.y + 50, empty);
     // A file that is no picture leaves its box empty; its name is kept.
     writeFileBytes("Eigene Smileys/kaputt.png", "\x89PNG\r\n\x1A\nnichts weiter");
     choosePicture(kChangeShot, "kaputt.png");
-    EXPECT_EQ(pixel(kShotBox.x + 7, kShotBox.y + 15), empty);
-    EXPECT_EQ(pixel(kShotBox.x + 22, kShotBox.y + 15), empty);
+    expectPixel(kShotBox.x + 7, kShotBox.y + 15, empty);
+    expectPixel(kShotBox.x + 22, kShotBox.y + 15, empty);
     ASSERT_TRUE(editor_->stillRunning());
     save();
     closeEditor();
@@ -406,9 +418,9 @@ TEST_F(PowerUpEditorTest, TabOrderKeyboardAndUmlauts) {
     keys({"Tab", "Tab", "Tab", "Tab", "Left", "Left", "Tab", "Right", "Tab", "Tab", "Right"});
     // Back to Speichern and press it with the space bar.
     keys({"shift+Tab", "shift+Tab", "shift+Tab", "shift+Tab", "space"});
-    EXPECT_EQ(readFileBytes(kFile0),
-              "Gr\xFCner Blitz\r\nJ\xFCrgen \x80\r\n\r\n\r\n-0.5000000000\r\n2.0000000000\r\n0."
-              "0000000000\r\n5.0000000000");
+    expectSaved(kFile0,
+                "Gr\xFCner Blitz\r\nJ\xFCrgen \x80\r\n\r\n\r\n-0.5000000000\r\n2.0000000000\r\n0."
+                "0000000000\r\n5.0000000000");
     closeEditor();
 
     GameLoad game;

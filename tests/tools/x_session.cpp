@@ -186,6 +186,75 @@ CommandResult XSession::xdotool(std::vector<std::string> args, double timeoutSec
     return run(std::move(args), timeoutSeconds);
 }
 
+namespace {
+
+// The code points of UTF-8 text; a broken sequence counts as its bytes.
+std::vector<std::uint32_t> codePoints(const std::string& utf8) {
+    std::vector<std::uint32_t> points;
+    for (std::size_t i = 0; i < utf8.size();) {
+        const auto c = static_cast<unsigned char>(utf8[i]);
+        const int length = c < 0x80         ? 1
+                           : (c >> 5) == 6  ? 2
+                           : (c >> 4) == 14 ? 3
+                           : (c >> 3) == 30 ? 4
+                                            : 1;
+        if (length == 1 || i + length > utf8.size()) {
+            points.push_back(c);
+            ++i;
+            continue;
+        }
+        std::uint32_t point = c & (0x7F >> length);
+        for (int k = 1; k < length; ++k) point = (point << 6) | (utf8[i + k] & 0x3F);
+        points.push_back(point);
+        i += length;
+    }
+    return points;
+}
+
+// Gives every character of the text a key of its own: an unused key code
+// carries its keysym on both levels (xdotool adds Shift for capitals).
+void mapKeysFor(Display* d, const std::string& utf8) {
+    int low = 0, high = 0;
+    XDisplayKeycodes(d, &low, &high);
+    int perCode = 0;
+    KeySym* map = XGetKeyboardMapping(d, static_cast<KeyCode>(low), high - low + 1, &perCode);
+    if (!map) return;
+    int code = high;
+    std::vector<KeySym> mapped;
+    for (std::uint32_t point : codePoints(utf8)) {
+        if (point < 0x80) continue;
+        // Latin-1 keysyms are the code points themselves; the rest of
+        // Unicode lives at 0x01000000 + code point.
+        const KeySym sym = point <= 0xFF ? point : 0x01000000 + point;
+        if (XKeysymToKeycode(d, sym) != 0 ||
+            std::find(mapped.begin(), mapped.end(), sym) != mapped.end())
+            continue;
+        for (; code >= low; --code) {
+            const KeySym* entry = map + static_cast<std::size_t>(code - low) * perCode;
+            if (std::all_of(entry, entry + perCode, [](KeySym k) { return k == NoSymbol; })) break;
+        }
+        if (code < low) break;
+        KeySym both[2] = {sym, sym};
+        XChangeKeyboardMapping(d, code, 2, both, 1);
+        XSync(d, False);
+        mapped.push_back(sym);
+        --code;
+    }
+    XFree(map);
+}
+
+}  // namespace
+
+bool XSession::type(const std::string& utf8, int delayMs) const {
+    {
+        XConnection x(display_);
+        if (!x.get()) return false;
+        mapKeysFor(x.get(), utf8);
+    }
+    // "type" takes all its arguments as text, so nothing can follow it.
+    return xdotool({"type", "--delay", std::to_string(delayMs), utf8}).exitCode == 0;
+}
+
 unsigned long XSession::waitForWindow(const std::string& title, double timeoutSeconds) const {
     // Two things can hand back a window that is gone a moment later: xdotool
     // gives up with BadWindow when a window it looks at closes under it (a

@@ -37,6 +37,12 @@ class XSession {
     CommandResult run(std::vector<std::string> args, double timeoutSeconds = 10) const;
     // xdotool with the given arguments (several commands may be chained).
     CommandResult xdotool(std::vector<std::string> args, double timeoutSeconds = 10) const;
+    // Types UTF-8 text into the focused window, delayMs between keys. Every
+    // character gets a key of its own in the keymap first: xdotool would
+    // otherwise lend a spare key for a character the keymap lacks and take
+    // it back at once, and a program that reads the key press only after
+    // that (a busy machine) sees no character at all.
+    bool type(const std::string& utf8, int delayMs) const;
 
     // The id of a mapped top-level window with exactly this title, or 0.
     unsigned long waitForWindow(const std::string& title, double timeoutSeconds = 10) const;
@@ -91,3 +97,15 @@ class ChildProgram {
 
 // A pause between user actions, for the program to take in the last one.
 void pauseSeconds(double seconds);
+
+// Asks again and again until the answer is true or the time is up; returns
+// the last answer. For what a program does in its own time (a file saved, a
+// picture redrawn), which no fixed pause can wait for on a busy machine.
+template <class Condition>
+bool eventually(Condition condition, double timeoutSeconds = 10) {
+    for (double waited = 0;; waited += 0.05) {
+        if (condition()) return true;
+        if (waited >= timeoutSeconds) return false;
+        pauseSeconds(0.05);
+    }
+}
