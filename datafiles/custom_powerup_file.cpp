@@ -8,8 +8,8 @@
 #include <cstdio>
 #include <vector>
 
-#include "datafiles/numbers.h"
-#include "datafiles/text_file.h"
+#include "base/numbers.h"
+#include "base/text_file.h"
 
 namespace {
 

@@ -15,7 +15,7 @@
 #include <string>
 #include <string_view>
 
-#include "media/entity_list.h"
+#include "base/entity_list.h"
 
 inline const std::string kCustomPowerUpFolder = "Data/CustomPU/";
 inline const std::string kCustomSmileyFolder = "Eigene Smileys/";

@@ -1,7 +1,7 @@
 #include "datafiles/options_file.h"
 
-#include "datafiles/numbers.h"
-#include "datafiles/text_file.h"
+#include "base/numbers.h"
+#include "base/text_file.h"
 
 namespace {
 

@@ -2,8 +2,8 @@
 
 #include <cmath>
 
-#include "datafiles/numbers.h"
-#include "datafiles/text_file.h"
+#include "base/numbers.h"
+#include "base/text_file.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 // The media layer: everything the game needs of the platform — the window and
 // its 1366 x 768 canvas, sprites, text, keyboard and mouse, random numbers, the
-// time of day, text files and entity lists. No game file includes SDL, pixman,
+// time of day and entity lists. No game file includes SDL, pixman,
 // libpng or libjpeg; they include this header.
 //
 // Sprites are addressed by slot numbers the game chooses. Every operation on a
@@ -12,9 +12,8 @@
 #include <string>
 #include <string_view>
 
-#include "datafiles/numbers.h"
-#include "datafiles/text_file.h"
-#include "media/entity_list.h"
+#include "base/entity_list.h"
+#include "base/numbers.h"
 
 constexpr int kCanvasWidth = 1366;
 constexpr int kCanvasHeight = 768;

@@ -10,7 +10,7 @@
 #include <cstring>
 #include <unordered_map>
 
-#include "datafiles/encoding.h"
+#include "base/encoding.h"
 #include "media/media_internal.h"
 
 namespace media_internal {

@@ -12,7 +12,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "datafiles/encoding.h"
+#include "base/encoding.h"
 #include "media/media_internal.h"
 
 using namespace media_internal;

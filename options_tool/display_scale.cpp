@@ -3,7 +3,7 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "datafiles/numbers.h"
+#include "base/numbers.h"
 
 double displayScale(const char* gdkScale, double xftDpi) {
     if (gdkScale && *gdkScale) {

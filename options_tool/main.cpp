@@ -18,8 +18,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "datafiles/encoding.h"
-#include "datafiles/numbers.h"
+#include "base/encoding.h"
+#include "base/numbers.h"
 #include "datafiles/options_file.h"
 #include "options_tool/display_scale.h"
 #include "options_tool/resolutions.h"

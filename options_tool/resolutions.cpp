@@ -1,6 +1,6 @@
 #include "options_tool/resolutions.h"
 
-#include "datafiles/numbers.h"
+#include "base/numbers.h"
 
 const Resolution kFixedResolutions[kFixedResolutionCount] = {
     {640, 480},  {720, 480},  {800, 600},  {960, 720},   {1024, 768},  {1200, 800},

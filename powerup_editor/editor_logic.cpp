@@ -5,7 +5,7 @@
 #include <fstream>
 
 #include "datafiles/custom_powerup_file.h"
-#include "datafiles/encoding.h"
+#include "base/encoding.h"
 
 namespace {
 

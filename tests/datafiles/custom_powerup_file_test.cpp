@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "datafiles/powerup_scales.h"
-#include "datafiles/text_file.h"
+#include "base/text_file.h"
 #include "tests/test_support.h"
 
 namespace {

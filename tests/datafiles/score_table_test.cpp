@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-#include "datafiles/text_file.h"
+#include "base/text_file.h"
 #include "tests/test_support.h"
 
 namespace {

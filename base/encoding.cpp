@@ -1,4 +1,4 @@
-#include "datafiles/encoding.h"
+#include "base/encoding.h"
 
 #include <cstdint>
 

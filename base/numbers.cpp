@@ -1,4 +1,4 @@
-#include "datafiles/numbers.h"
+#include "base/numbers.h"
 
 std::int64_t parseNumber(std::string_view line) {
     std::size_t i = 0;

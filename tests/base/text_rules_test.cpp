@@ -3,9 +3,9 @@
 
 #include <filesystem>
 
-#include "datafiles/encoding.h"
-#include "datafiles/numbers.h"
-#include "datafiles/text_file.h"
+#include "base/encoding.h"
+#include "base/numbers.h"
+#include "base/text_file.h"
 #include "tests/test_support.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "media/entity_list.h"
+#include "base/entity_list.h"
 
 #include <gtest/gtest.h>
 
