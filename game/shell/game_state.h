@@ -6,8 +6,8 @@
 
 #include <string>
 
-#include "datafiles/custom_powerup_file.h"
 #include "datafiles/score_table.h"
+#include "game/players/custom_powerups.h"
 #include "game/players/player.h"
 #include "game/players/shot.h"
 #include "game/shell/animation.h"

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "datafiles/custom_powerup_file.h"
 #include "game/shell/frame_steps.h"
 #include "game/shell/picture_catalogue.h"
 #include "tests/game/game_fixture.h"

@@ -2,6 +2,7 @@
 
 #include <set>
 
+#include "datafiles/custom_powerup_file.h"
 #include "tests/game/players_fixture.h"
 
 namespace {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "datafiles/custom_powerup_file.h"
 #include "tests/game/players_fixture.h"
 
 namespace {

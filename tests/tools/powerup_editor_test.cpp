@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "datafiles/custom_powerup_file.h"
+#include "game/players/custom_powerups.h"
 #include "media/media_layer.h"
 #include "tests/media/picture_files.h"
 #include "tests/test_support.h"
