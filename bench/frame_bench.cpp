@@ -26,7 +26,7 @@
 #include "game/shell/picture_catalogue.h"
 #include "game/shell/start_up.h"
 #include "media/media_layer.h"
-#include "tests/media/picture_files.h"
+#include "test_support/picture_files.h"
 
 namespace {
 

@@ -13,7 +13,7 @@
 #include <iterator>
 #include <string>
 
-#include "tests/media/picture_files.h"
+#include "test_support/picture_files.h"
 
 namespace fs = std::filesystem;
 

@@ -23,7 +23,7 @@ mkdir -p "$out/obj" "$out/findings"
 
 # The library once, instrumented for coverage but without libFuzzer's main.
 objects=""
-for src in "$root"/datafiles/*.cpp; do
+for src in "$root"/base/*.cpp "$root"/datafiles/*.cpp; do
     obj=$out/obj/$(basename "$src" .cpp).o
     $cxx $flags -fsanitize=fuzzer-no-link -c "$src" -o "$obj"
     objects="$objects $obj"
@@ -45,7 +45,7 @@ $cxx $flags -fsanitize=fuzzer "$root/fuzz/picture_fuzz.cpp" $media_objects $obje
     $(pkg-config --libs $libs) -ljpeg -o "$out/picture_fuzz"
 # Its starting corpora are pictures we write ourselves, intact, cut short
 # and with absurd declared sizes.
-$cxx -std=c++20 -O1 -I$root "$root/fuzz/picture_seeds.cpp" "$root/tests/media/picture_files.cpp" \
+$cxx -std=c++20 -O1 -I$root "$root/fuzz/picture_seeds.cpp" "$root/test_support/picture_files.cpp" \
     $(pkg-config --cflags --libs libpng zlib) -ljpeg -o "$out/picture-seeds"
 "$out/picture-seeds" "$out/seeds"
 for format in bmp png jpeg; do

@@ -17,7 +17,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/tools/x_session.h"
+#include "test_support/x_session.h"
 
 namespace fs = std::filesystem;
 

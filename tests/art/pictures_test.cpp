@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "media/media_layer.h"
-#include "tests/test_support.h"
+#include "test_support/scratch_folder.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include "base/encoding.h"
 #include "base/numbers.h"
 #include "base/text_file.h"
-#include "tests/test_support.h"
+#include "test_support/scratch_folder.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "datafiles/powerup_scales.h"
-#include "tests/test_support.h"
+#include "test_support/scratch_folder.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <vector>
 
-#include "tests/test_support.h"
+#include "test_support/scratch_folder.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 
 #include "base/text_file.h"
 #include "datafiles/custom_powerup_file.h"
-#include "tests/test_support.h"
+#include "test_support/scratch_folder.h"
 
 namespace {
 

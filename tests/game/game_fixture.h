@@ -9,7 +9,7 @@
 #include "game/shell/game_state.h"
 #include "game/shell/main_loop.h"
 #include "game/shell/start_up.h"
-#include "tests/test_support.h"
+#include "test_support/scratch_folder.h"
 
 class GameTest : public ::testing::Test {
   protected:

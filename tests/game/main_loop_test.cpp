@@ -4,7 +4,7 @@
 #include "game/shell/frame_steps.h"
 #include "game/shell/picture_catalogue.h"
 #include "tests/game/game_fixture.h"
-#include "tests/media/picture_files.h"
+#include "test_support/picture_files.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "tests/media/picture_files.h"
+#include "test_support/picture_files.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include "game/players/steering.h"
 #include "game/shell/frame_steps.h"
 #include "tests/game/game_fixture.h"
-#include "tests/media/picture_files.h"
+#include "test_support/picture_files.h"
 
 namespace players_test {
 

@@ -12,7 +12,7 @@
 #include "game/world/turrets.h"
 #include "tests/game/game_fixture.h"
 #include "tests/game/opponents_pictures.h"
-#include "tests/media/picture_files.h"
+#include "test_support/picture_files.h"
 
 namespace turret_test {
 

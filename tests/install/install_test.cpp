@@ -14,8 +14,8 @@
 #include <string>
 
 #include "tests/install/x_dialog.h"
-#include "tests/test_support.h"
-#include "tests/tools/x_session.h"
+#include "test_support/scratch_folder.h"
+#include "test_support/x_session.h"
 
 namespace fs = std::filesystem;
 

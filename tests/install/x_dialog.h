@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "tests/tools/x_session.h"
+#include "test_support/x_session.h"
 
 // A top-level window by its UTF-8 title (_NET_WM_NAME), which is all SDL's
 // message box sets, so xdotool's search by name does not find it. 0 when

@@ -4,8 +4,8 @@
 #include <chrono>
 
 #include "media/media_layer.h"
-#include "tests/media/picture_files.h"
-#include "tests/test_support.h"
+#include "test_support/picture_files.h"
+#include "test_support/scratch_folder.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "media/media_layer.h"
-#include "tests/media/picture_files.h"
-#include "tests/test_support.h"
+#include "test_support/picture_files.h"
+#include "test_support/scratch_folder.h"
 
 namespace {
 

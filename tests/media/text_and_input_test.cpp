@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "media/media_layer.h"
-#include "tests/test_support.h"
+#include "test_support/scratch_folder.h"
 
 namespace {
 

@@ -10,8 +10,8 @@
 #include "datafiles/custom_powerup_file.h"
 #include "game/shell/game_state.h"
 #include "game/shell/start_up.h"
-#include "tests/media/picture_files.h"
-#include "tests/test_support.h"
+#include "test_support/picture_files.h"
+#include "test_support/scratch_folder.h"
 
 namespace {
 

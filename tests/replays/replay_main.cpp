@@ -8,7 +8,7 @@
 #include <string>
 
 #include "tests/replays/replay.h"
-#include "tests/test_support.h"
+#include "test_support/scratch_folder.h"
 
 namespace {
 

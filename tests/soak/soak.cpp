@@ -25,8 +25,8 @@
 #include "game/shell/game_state.h"
 #include "game/shell/screens.h"
 #include "game/shell/start_up.h"
-#include "tests/media/picture_files.h"
-#include "tests/test_support.h"
+#include "test_support/picture_files.h"
+#include "test_support/scratch_folder.h"
 
 #if defined(__SANITIZE_ADDRESS__)
 // A small quarantine, so freed memory waiting in it levels off early in the

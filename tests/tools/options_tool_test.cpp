@@ -8,8 +8,8 @@
 #include <sstream>
 #include <string>
 
-#include "tests/test_support.h"
-#include "tests/tools/x_session.h"
+#include "test_support/scratch_folder.h"
+#include "test_support/x_session.h"
 
 namespace {
 

@@ -7,8 +7,8 @@
 
 #include "datafiles/custom_powerup_file.h"
 #include "powerup_editor/editor_logic.h"
-#include "tests/media/picture_files.h"
-#include "tests/test_support.h"
+#include "test_support/picture_files.h"
+#include "test_support/scratch_folder.h"
 
 namespace {
 

@@ -14,9 +14,9 @@
 
 #include "game/players/custom_powerups.h"
 #include "media/media_layer.h"
-#include "tests/media/picture_files.h"
-#include "tests/test_support.h"
-#include "tests/tools/x_session.h"
+#include "test_support/picture_files.h"
+#include "test_support/scratch_folder.h"
+#include "test_support/x_session.h"
 
 namespace fs = std::filesystem;
 

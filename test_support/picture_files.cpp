@@ -1,4 +1,4 @@
-#include "tests/media/picture_files.h"
+#include "test_support/picture_files.h"
 
 #include <png.h>
 

@@ -1,4 +1,4 @@
-#include "tests/tools/x_session.h"
+#include "test_support/x_session.h"
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>

@@ -1,4 +1,4 @@
-#include "tests/test_support.h"
+#include "test_support/scratch_folder.h"
 
 #include <unistd.h>
 
