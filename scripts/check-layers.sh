@@ -1,0 +1,68 @@
+#!/usr/bin/env bash
+# Fails when a file includes from a layer above its own. The layers, lowest
+# first; each names what its files may include besides their own folder:
+#
+#   base                          the standard library only
+#   datafiles, media              base (side by side: neither needs the other)
+#   game                          base, datafiles, media
+#   tool_window                   base
+#   options_tool, powerup_editor  base, datafiles, tool_window
+#   test_support                  base (helpers for tests, never shipped)
+#   art                           nothing of ours
+#   bench, fuzz, packaging        anything but tests/
+#   tests                         anything
+#
+#   scripts/check-layers.sh [ROOT]      (default: the project's root)
+set -u
+root=${1:-$(cd "$(dirname "$0")/.." && pwd)}
+cd "$root" || exit 2
+
+declare -A allowed=(
+    [base]=""
+    [datafiles]="base"
+    [media]="base"
+    [game]="base datafiles media"
+    [tool_window]="base"
+    [options_tool]="base datafiles tool_window"
+    [powerup_editor]="base datafiles tool_window"
+    [test_support]="base"
+    [art]=""
+    [bench]="base datafiles media game test_support"
+    [fuzz]="base datafiles media game test_support"
+    [packaging]="base datafiles media game test_support"
+    [tests]="*"
+)
+
+broken=0
+checked=0
+# A new folder of code must take its place in the table first.
+for dir in */; do
+    dir=${dir%/}
+    [[ $dir == build* ]] && continue
+    [ -n "${allowed[$dir]+set}" ] && continue
+    if [ -n "$(find "$dir" -type f \( -name '*.cpp' -o -name '*.h' \) -print -quit)" ]; then
+        echo "$dir/: a folder of code without a layer in scripts/check-layers.sh"
+        broken=1
+    fi
+done
+pattern='^[[:space:]]*#[[:space:]]*include[[:space:]]*"([^"]*)"'
+while IFS= read -r hit; do
+    file=${hit%%:*}
+    [[ ${hit#*:} =~ $pattern ]] || continue
+    path=${BASH_REMATCH[1]}
+    from=${file%%/*}
+    checked=$((checked + 1))
+    [[ $path == */* ]] || continue  # beside the file itself
+    to=${path%%/*}
+    [ "$to" = "$from" ] && continue
+    [ "${allowed[$from]}" = "*" ] && continue
+    case " ${allowed[$from]} " in *" $to "*) continue ;; esac
+    echo "$file: includes \"$path\", but $from may include only from: ${allowed[$from]:-(nothing of ours)}"
+    broken=1
+done < <(grep -rHE --include='*.cpp' --include='*.h' "$pattern" "${!allowed[@]}")
+
+if [ "$broken" -ne 0 ]; then
+    echo "check-layers: the layers are broken (see above)"
+    exit 1
+fi
+echo "check-layers: $checked includes, none crosses a layer upward"
