@@ -2,7 +2,6 @@
 #include "game/players/health.h"
 
 #include "game/players/forms.h"
-#include "game/shell/frame_steps.h"
 #include "game/shell/game_state.h"
 
 void takeHit(Player& p, double damage) {

@@ -3,7 +3,6 @@
 #include "game/players/forms.h"
 #include "game/players/health.h"
 #include "game/players/steering.h"
-#include "game/shell/frame_steps.h"
 #include "game/shell/game_state.h"
 
 void addShot(int x, int y, double damage, int kind, double vx, double vy, int image) {
@@ -35,7 +34,7 @@ bool inAura(int form, double x, double y) {
     return false;
 }
 
-void fire(Player& p, int playerIndex) {
+void firePlayerShot(Player& p, int playerIndex) {
     // "Stein" and the LSD smiley cannot fire, and their cool-down waits.
     if (p.form == kFormStein || p.form == kFormLsd) return;
     const PlayerKeys keys = playerKeys(playerIndex);
@@ -154,7 +153,9 @@ OpponentHit hitOpponent(const Shot& s) {
     return OpponentHit::None;
 }
 
-bool offTheField(const Shot& s) {
+// The field the shots of players and opponents fly in: 100 pixels past the
+// canvas above and to the left, far past it to the right, up to its bottom.
+bool leftShotField(const Shot& s) {
     return s.x > 1633 || s.y > 768 || s.x < -100 || s.y < -100;
 }
 
@@ -187,7 +188,7 @@ void updateShots() {
         }
         if (hit == OpponentHit::ShotFliesOn) continue;
 
-        if (offTheField(*s)) {
+        if (leftShotField(*s)) {
             showShotHit(*s);
             shots.remove();
         }

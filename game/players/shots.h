@@ -1,6 +1,5 @@
 // The shared list of every projectile of the players and the opponents:
-// adding shots, the players' fire step and the once-a-frame shot update
-// (updateShots, a frame step in game/shell/frame_steps.h).
+// adding shots, the players' fire step and the once-a-frame shot update.
 #pragma once
 
 #include "game/players/player.h"
@@ -31,4 +30,7 @@ bool inAura(int form, double x, double y);
 
 // One frame of firing for player 0 or 1: the first held fire key (up, left,
 // down, right) fires once the cool-down has run below 0.
-void fire(Player& p, int playerIndex);
+void firePlayerShot(Player& p, int playerIndex);
+
+// The frame step: every shot draws itself, moves and hits.
+void updateShots();

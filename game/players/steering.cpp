@@ -2,7 +2,6 @@
 
 #include "game/players/forms.h"
 #include "game/players/shots.h"
-#include "game/shell/frame_steps.h"
 #include "game/shell/game_state.h"
 
 namespace {
@@ -51,7 +50,7 @@ void playerPhase(int playerIndex) {
     Player& p = game.players[playerIndex];
     if (p.active == 1) {
         steerPlayer(p, playerIndex);
-        fire(p, playerIndex);
+        firePlayerShot(p, playerIndex);
     }
     // The form update runs before the smiley is drawn, so its bar and auras
     // lie under the smiley and a new picture shows at once.

@@ -1,5 +1,4 @@
-// The players' fixed keys, steering, and the player phase of a frame
-// (playerPhase, a frame step in game/shell/frame_steps.h).
+// The players' fixed keys, steering, and the player phase of a frame.
 #pragma once
 
 #include "game/players/player.h"
@@ -18,3 +17,7 @@ PlayerKeys playerKeys(int playerIndex);
 // One frame of steering: a held key sets the drift for the player's shots
 // and moves the smiley one step unless that step would cross a limit.
 void steerPlayer(Player& p, int playerIndex);
+
+// The frame step of one player (0 or 1): steering, firing, the form update
+// and drawing the smiley.
+void playerPhase(int playerIndex);

@@ -3,10 +3,11 @@
 //
 // The status line is rebuilt every frame (it shows the time of day); it is
 // assembled in a buffer that keeps its capacity, so a frame allocates nothing.
+#include "game/shell/display.h"
+
 #include <charconv>
 #include <string>
 
-#include "game/shell/frame_steps.h"
 #include "game/shell/game_state.h"
 
 namespace {

@@ -1,9 +1,15 @@
 #include "game/shell/main_loop.h"
 
-#include "game/shell/frame_steps.h"
+#include "game/players/health.h"
+#include "game/players/shots.h"
+#include "game/players/steering.h"
+#include "game/shell/display.h"
 #include "game/shell/game_state.h"
 #include "game/shell/picture_catalogue.h"
 #include "game/shell/screens.h"
+#include "game/world/items.h"
+#include "game/world/opponents.h"
+#include "game/world/turrets.h"
 
 namespace {
 

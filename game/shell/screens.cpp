@@ -1,6 +1,5 @@
 #include "game/shell/screens.h"
 
-#include "game/shell/frame_steps.h"
 #include "game/shell/game_state.h"
 #include "game/shell/picture_catalogue.h"
 

@@ -24,10 +24,12 @@ void runIntro();
 void runTitleScreen();
 void runHighScoreScreen();
 void runGameOverScreen();
-// runPauseScreen() is a frame step (frame_steps.h).
 
 // One row of the high-score screen (place 0 to 3 of the current list), as drawn.
 std::string highScoreRowText(int place);
 
 // Draws the blinking "Enter drücken!" at (x, y) and moves the blink on.
 void drawBlinkingPrompt(int x, int y);
+
+// The frame step that pauses a running game when Escape is held.
+void runPauseScreen();

@@ -3,7 +3,6 @@
 #include "game/players/forms.h"
 #include "game/players/power_ups.h"
 #include "game/shell/animation.h"
-#include "game/shell/frame_steps.h"
 #include "game/shell/game_state.h"
 
 namespace {

@@ -35,3 +35,6 @@ void addPowerUpItem(int x, int y, int kind, int customIndex);
 // Called when an opponent dies, with its rounded position: may leave an item
 // there.
 void dropOnDeath(int x, int y);
+
+// The frame step: every item fades in, draws itself and may be taken.
+void updatePowerUpItems();

@@ -3,7 +3,6 @@
 #include "game/players/forms.h"
 #include "game/players/shots.h"
 #include "game/shell/animation.h"
-#include "game/shell/frame_steps.h"
 #include "game/shell/game_state.h"
 #include "game/world/items.h"
 
@@ -110,7 +109,7 @@ void keepDistance(Opponent& o, double tx, double ty) {
 // its target to pick a direction keeps trying every frame; waiting for the
 // countdown to hit exactly 0 would leave it silent for the rest of its life
 // once the countdown ran past zero.
-void fire(Opponent& o, double tx, double ty) {
+void fireAtTarget(Opponent& o, double tx, double ty) {
     if (o.fireCountdown <= 0) {
         double vx = 0, vy = 0;
         if (o.x > tx + 100)
@@ -235,7 +234,7 @@ void updateOpponents() {
         const double tx = target.x, ty = target.y;
         lineUp(*o, tx, ty);
         keepDistance(*o, tx, ty);
-        fire(*o, tx, ty);
+        fireAtTarget(*o, tx, ty);
         takeFormDamage(*o);
         if (o->health <= 0) {
             die(*o);

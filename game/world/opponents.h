@@ -1,7 +1,6 @@
 // The opponents: adding them, the spawner that brings them in pairs, and the
 // once-a-frame update that draws them, chases and shoots the players, runs
-// their statuses and lets them die. updateOpponents and spawnOpponents are
-// frame steps (game/shell/frame_steps.h).
+// their statuses and lets them die.
 #pragma once
 
 #include "game/world/opponent.h"
@@ -33,3 +32,8 @@ Opponent* addOpponent(int x, int y, double maxHealth, double speed, int image);
 
 // Which player an opponent at (x, y) goes after: 0 first, 1 second.
 int chooseTarget(double x, double y);
+
+// The frame steps: every opponent draws itself, chases, fires and dies; the
+// spawner brings the next pair when its time has come.
+void updateOpponents();
+void spawnOpponents();

@@ -4,7 +4,6 @@
 #include <numbers>
 
 #include "game/shell/animation.h"
-#include "game/shell/frame_steps.h"
 #include "game/shell/game_state.h"
 #include "game/world/opponents.h"
 
@@ -103,7 +102,7 @@ Opponent* findTarget(Turret& t) {
     return o;
 }
 
-void fire(Turret& t, const TurretGun& gun) {
+void fireTurretGun(Turret& t, const TurretGun& gun) {
     if (t.cooldown != 0 || t.hasTarget != 1) return;
     const int x = roundToInt(t.x + kTurretMuzzle), y = roundToInt(t.y + kTurretMuzzle);
     for (int i = 0; i < gun.shotCount; ++i) {
@@ -165,7 +164,9 @@ void strike(const TurretShot& s, Opponent& o) {
     startAnimation(roundToInt(s.x), roundToInt(s.y), kShotHitStrip, 30, 5, 3);
 }
 
-bool offTheField(const TurretShot& s) {
+// Turret projectiles have a field of their own, a little larger than the
+// canvas on every side.
+bool leftTurretShotField(const TurretShot& s) {
     return s.x > 1400 || s.x < -100 || s.y > 800 || s.y < -100;
 }
 
@@ -243,7 +244,7 @@ void updateTurrets() {
         } else if (type == kHealingTurret) {
             healOwner(*t);
         } else if (type >= 0 && type < kGunCount) {
-            fire(*t, kGuns[type]);
+            fireTurretGun(*t, kGuns[type]);
             // Every missile on the field, from whichever turret, follows the
             // corner of the first opponent.
             if (type == kMissileTurret && t->hasTarget == 1)
@@ -275,6 +276,6 @@ void updateTurretShots() {
             shots.remove();
             continue;
         }
-        if (offTheField(*s)) shots.remove();  // silently: no hit animation
+        if (leftTurretShotField(*s)) shots.remove();  // silently: no hit animation
     }
 }

@@ -1,5 +1,4 @@
-// Turrets the players place, and the projectiles they fire. updateTurrets and
-// updateTurretShots are frame steps (game/shell/frame_steps.h).
+// Turrets the players place, and the projectiles they fire.
 #pragma once
 
 #include "game/world/turret.h"
@@ -54,3 +53,8 @@ void aimTurretShot(TurretShot& s, double targetX, double targetY);
 
 // Aims every homing shot at the given point.
 void reaimHomingShots(double targetX, double targetY);
+
+// The frame steps: every turret draws itself, picks a target and fires; then
+// (between beginRotated and endRotated) every projectile flies and hits.
+void updateTurrets();
+void updateTurretShots();

@@ -1,10 +1,10 @@
 #include <gtest/gtest.h>
 
 #include "datafiles/custom_powerup_file.h"
-#include "game/shell/frame_steps.h"
+#include "game/players/health.h"
 #include "game/shell/picture_catalogue.h"
-#include "tests/game/game_fixture.h"
 #include "test_support/picture_files.h"
+#include "tests/game/game_fixture.h"
 
 namespace {
 

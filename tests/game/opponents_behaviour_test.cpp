@@ -2,7 +2,6 @@
 
 #include <vector>
 
-#include "game/shell/frame_steps.h"
 #include "game/world/opponents.h"
 #include "tests/game/game_fixture.h"
 #include "tests/game/opponents_pictures.h"

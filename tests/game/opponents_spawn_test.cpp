@@ -3,7 +3,6 @@
 #include <vector>
 
 #include "game/players/shots.h"
-#include "game/shell/frame_steps.h"
 #include "game/world/opponents.h"
 #include "tests/game/game_fixture.h"
 #include "tests/game/opponents_pictures.h"

@@ -9,9 +9,8 @@
 #include "game/players/forms.h"
 #include "game/players/shots.h"
 #include "game/players/steering.h"
-#include "game/shell/frame_steps.h"
-#include "tests/game/game_fixture.h"
 #include "test_support/picture_files.h"
+#include "tests/game/game_fixture.h"
 
 namespace players_test {
 

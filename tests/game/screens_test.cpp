@@ -6,10 +6,10 @@
 
 #include <functional>
 
-#include "game/shell/frame_steps.h"
+#include "game/shell/display.h"
 #include "game/shell/picture_catalogue.h"
-#include "tests/game/game_fixture.h"
 #include "test_support/picture_files.h"
+#include "tests/game/game_fixture.h"
 
 namespace {
 

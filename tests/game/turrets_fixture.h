@@ -7,12 +7,11 @@
 #include <cstdint>
 #include <vector>
 
-#include "game/shell/frame_steps.h"
 #include "game/world/opponents.h"
 #include "game/world/turrets.h"
+#include "test_support/picture_files.h"
 #include "tests/game/game_fixture.h"
 #include "tests/game/opponents_pictures.h"
-#include "test_support/picture_files.h"
 
 namespace turret_test {
 
