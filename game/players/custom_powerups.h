@@ -6,10 +6,7 @@
 #include <string>
 
 #include "base/entity_list.h"
-
-// Picture slots of custom power-up n: its smiley and its shot.
-inline constexpr int kCustomSmileySlotBase = 1000;
-inline constexpr int kCustomShotSlotBase = 2000;
+#include "game/shell/pictures.h"
 
 // One loaded power-up as the game keeps it in its customPowerUps list.
 struct CustomPowerUp {

@@ -7,58 +7,57 @@
 namespace {
 
 // clang-format off
-// Smiley pictures are the SpielerSpecial slots, except 38 and 42 (Nichts,
-// Nichts2): see-through stand-ins that the ghost and the LSD smiley are
-// hit-tested with while their looks are drawn over them.
+// The ghost and the LSD smiley are hit-tested with see-through stand-ins
+// while their looks are drawn over them.
 const FormRow kForms[] = {
-    {.form = kFormWut, .name = "Wut", .image = 6, .step = 1,
-     .shotImage = 23 /* SteinRot */, .damageBonusPerDamage = 1},
-    {.form = kFormMoench, .name = "M\xF6nch", .image = 2, .step = 1,
-     .shotImage = 22 /* Wasser */, .damageBonusPerDamage = -0.9, .fireDelay = 0},
-    {.form = kFormSchatten, .name = "Schatten", .image = 4, .step = 1,
+    {.form = kFormWut, .name = "Wut", .image = kWutImage, .step = 1,
+     .shotImage = kRedStoneShotImage, .damageBonusPerDamage = 1},
+    {.form = kFormMoench, .name = "M\xF6nch", .image = kMoenchImage, .step = 1,
+     .shotImage = kWaterShotImage, .damageBonusPerDamage = -0.9, .fireDelay = 0},
+    {.form = kFormSchatten, .name = "Schatten", .image = kSchattenImage, .step = 1,
      .maxHealthBonusPerMaxHealth = 4},
-    {.form = kFormZombie, .name = "Zombie", .image = 5, .step = 2,
-     .shotImage = 24 /* Blut */, .damageBonusPerDamage = 2, .fireDelay = 10},
-    {.form = kFormAngsthase, .name = "Angsthase", .image = 3, .step = 1,
+    {.form = kFormZombie, .name = "Zombie", .image = kZombieImage, .step = 2,
+     .shotImage = kBloodShotImage, .damageBonusPerDamage = 2, .fireDelay = 10},
+    {.form = kFormAngsthase, .name = "Angsthase", .image = kAngsthaseImage, .step = 1,
      .speedBonusPerSpeed = 0.5},
-    {.form = kFormGroovyboy, .name = "Groovyboy", .image = 7, .step = 2,
+    {.form = kFormGroovyboy, .name = "Groovyboy", .image = kGroovyboyImage, .step = 2,
      .fullHealth = true},
-    {.form = kFormMiniboy, .name = "Miniboy", .image = 26, .step = 1,
+    {.form = kFormMiniboy, .name = "Miniboy", .image = kMiniboyImage, .step = 1,
      .speedBonusPerSpeed = 0.25},
-    {.form = kFormBluttropfen, .name = "Bluttropfen", .image = 45, .step = 1,
-     .shotImage = 28 /* Blut2 */, .damageBonusPerDamage = -0.99, .fireDelay = 0},
-    {.form = kFormArzt, .name = "Arzt", .image = 30, .step = 1,
-     .shotImage = 29 /* Herz */, .damageBonusPerDamage = -3, .fireDelay = 30},
-    {.form = kFormRiese, .name = "Riese", .image = 31, .step = 1,
-     .shotImage = 32 /* GrosserStein */, .damageBonusPerDamage = 20, .fireDelay = 100,
+    {.form = kFormBluttropfen, .name = "Bluttropfen", .image = kBluttropfenImage, .step = 1,
+     .shotImage = kBloodDropShotImage, .damageBonusPerDamage = -0.99, .fireDelay = 0},
+    {.form = kFormArzt, .name = "Arzt", .image = kArztImage, .step = 1,
+     .shotImage = kHeartShotImage, .damageBonusPerDamage = -3, .fireDelay = 30},
+    {.form = kFormRiese, .name = "Riese", .image = kRieseImage, .step = 1,
+     .shotImage = kBigStoneShotImage, .damageBonusPerDamage = 20, .fireDelay = 100,
      .speedBonusPerSpeed = -0.5},
     {.form = kFormZeitaura, .name = "Zeitaura", .image = kOwnImage, .step = 1,
-     .aura = 33 /* Kreis1 */},
+     .aura = kTimeAuraImage},
     {.form = kFormSchadensaura, .name = "Schadensaura", .image = kOwnImage, .step = 1,
-     .aura = 34 /* Kreis2 */},
-    {.form = kFormIronman, .name = "Ironman", .image = 35, .step = 4},
-    {.form = kFormVampir, .name = "Vampir", .image = 8, .step = 1,
-     .shotImage = 24 /* Blut */, .speedBonusPerSpeed = 0.25},
-    {.form = kFormStein, .name = "Stein", .image = 36, .step = 2.5,
+     .aura = kDamageAuraImage},
+    {.form = kFormIronman, .name = "Ironman", .image = kIronmanImage, .step = 4},
+    {.form = kFormVampir, .name = "Vampir", .image = kVampirImage, .step = 1,
+     .shotImage = kBloodShotImage, .speedBonusPerSpeed = 0.25},
+    {.form = kFormStein, .name = "Stein", .image = kSteinImage, .step = 2.5,
      .speedBonusPerSpeed = -1, .fullHealth = true},
-    {.form = kFormGeist, .name = "Geist", .image = 38, .step = 2,
-     .shotImage = 39 /* Durchsicht */, .overlay = 37},
-    {.form = kFormEngel, .name = "Engel", .image = 40, .step = 1,
+    {.form = kFormGeist, .name = "Geist", .image = kGeistStandInImage, .step = 2,
+     .shotImage = kGhostShotImage, .overlay = kGeistImage},
+    {.form = kFormEngel, .name = "Engel", .image = kEngelImage, .step = 1,
      .mends = true},
-    {.form = kFormLsd, .name = "LSD-Smiley", .image = 42, .step = 4,
-     .fullHealth = true, .overlay = 41, .colourFlash = true},
+    {.form = kFormLsd, .name = "LSD-Smiley", .image = kLsdStandInImage, .step = 4,
+     .fullHealth = true, .overlay = kLsdImage, .colourFlash = true},
     {.form = kFormNegativaura, .name = "Negativaura", .image = kOwnImage, .step = 4,
-     .aura = 43 /* Kreis3 */},
-    {.form = kFormSeher, .name = "Seher", .image = 27, .step = 0.5},
-    {.form = kFormMrMoney, .name = "Mr Money", .image = 48, .step = 2},
+     .aura = kNegativeAuraImage},
+    {.form = kFormSeher, .name = "Seher", .image = kSeherImage, .step = 0.5},
+    {.form = kFormMrMoney, .name = "Mr Money", .image = kMrMoneyImage, .step = 2},
     {.form = kFormTransformfeld, .name = "Transformfeld", .image = kOwnImage, .step = 2,
-     .aura = 49 /* Kreis4 */},
-    {.form = kFormSoldat, .name = "Soldat", .image = 82, .step = 2,
-     .shotImage = 83 /* Mine */, .damageBonus = 1.8, .fireDelay = 60, .shotSpeedFactor = 0},
-    {.form = kFormPestleiche, .name = "Pestleiche", .image = 86, .step = 1,
-     .shotImage = 89 /* Pest */},
-    {.form = kFormSchneemann, .name = "Schneemann", .image = 87, .step = 1,
-     .shotImage = 88 /* Schneeball */},
+     .aura = kTransformAuraImage},
+    {.form = kFormSoldat, .name = "Soldat", .image = kSoldatImage, .step = 2,
+     .shotImage = kMineShotImage, .damageBonus = 1.8, .fireDelay = 60, .shotSpeedFactor = 0},
+    {.form = kFormPestleiche, .name = "Pestleiche", .image = kPestleicheImage, .step = 1,
+     .shotImage = kPlagueShotImage},
+    {.form = kFormSchneemann, .name = "Schneemann", .image = kSchneemannImage, .step = 1,
+     .shotImage = kSnowballShotImage},
     {.form = kFormGrave, .name = "Grab", .image = kGraveImage, .step = 2,
      .inactive = true},
 };
@@ -73,11 +72,11 @@ void endFormHealth(Player& p) {
 
 void drawTimerBar(const Player& p) {
     const int x = roundToInt(p.x), y = roundToInt(p.y - 10);
-    drawOpaque(kTimerBarEmpty, x, y);
+    drawOpaque(kEmptyBarImage, x, y);
     // The fill is a copy of its own, so clipping it never disturbs the
     // opponents' green bar; a full timer of 2000 is 100 pixels.
-    clip(kTimerBarFill, 0, 0, roundToInt(p.formTimer / 20), 5);
-    drawOpaque(kTimerBarFill, x, y);
+    clip(kTimerBarFillImage, 0, 0, roundToInt(p.formTimer / 20), 5);
+    drawOpaque(kTimerBarFillImage, x, y);
 }
 
 void applyFormRow(Player& p, const FormRow& row) {

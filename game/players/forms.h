@@ -40,11 +40,6 @@ constexpr int kFormCustom = 1000;
 // Every form starts with a full timer; its step per frame sets how long it lasts.
 constexpr double kFullFormTimer = 2000;
 
-// Pictures the forms draw.
-constexpr int kGraveImage = 25;     // Grab.bmp
-constexpr int kTimerBarEmpty = 14;  // LebenInaktiv.bmp
-constexpr int kTimerBarFill = 20;   // second copy of LebenGruenAktiv.bmp, clipped per use
-
 // A picture column of kOwnImage leaves the player's own smiley in place.
 constexpr int kOwnImage = -1;
 

@@ -1,5 +1,7 @@
 #include "game/players/player.h"
 
+#include "game/shell/pictures.h"
+
 void applyDefaultModifiers(Player& p, int playerIndex) {
     p.form = 0;
     p.image = playerIndex == 0 ? kFirstPlayerImage : kSecondPlayerImage;

@@ -29,11 +29,6 @@ struct Player {
     std::string name;  // Windows-1252, from the options file
 };
 
-// Slots of the pictures a smiley starts with.
-constexpr int kFirstPlayerImage = 0;   // Spieler1.bmp
-constexpr int kSecondPlayerImage = 1;  // Spieler2.bmp
-constexpr int kStoneShotImage = 9;     // Stein.bmp
-
 // The modifiers every form leaves behind when it ends: one place for the
 // start of the run, the end of a form, taking a power-up and the next game.
 void applyDefaultModifiers(Player& p, int playerIndex);

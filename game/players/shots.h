@@ -11,11 +11,6 @@ constexpr double kShotOfSecondPlayer = 2;  // hits opponents
 constexpr double kHealShotOfFirst = 3;     // "Arzt": heals the second player
 constexpr double kHealShotOfSecond = 4;    // "Arzt": heals the first player
 
-// Pictures the shot update draws or gives to shots.
-constexpr int kHealingShotImage = 44;  // Heilung.bmp
-constexpr int kSlowedMarkImage = 47;   // Langsam.bmp
-constexpr int kMiniShotImage = 50;     // Minishot.bmp
-
 // Appends a shot; it keeps its creation image and damage to return to when
 // it leaves an aura.
 void addShot(int x, int y, double damage, int kind, double vx, double vy, int image);

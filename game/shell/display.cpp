@@ -12,11 +12,6 @@
 
 namespace {
 
-constexpr int kEmptyBarsSlot = 15;
-constexpr int kFirstBarSlot = 16;
-constexpr int kSecondBarSlot = 17;
-constexpr int kFullLivesSlot = 52;
-constexpr int kEmptyLivesSlot = 53;
 constexpr int kBarLength = 500;
 constexpr int kStatusFont = 6;
 
@@ -72,27 +67,28 @@ const std::string& statusLineText(int playerIndex) {
 }
 
 void drawHealthBars() {
-    clip(kFirstBarSlot, 0, 0, barFill(firstPlayer()), 20);
+    clip(kFirstHealthBarImage, 0, 0, barFill(firstPlayer()), 20);
     if (twoPlayerGame()) {
-        clip(kSecondBarSlot, 0, 20, barFill(secondPlayer()), 20);
-        clip(kEmptyBarsSlot, 0, 0, fullWidth(kEmptyBarsSlot), fullHeight(kEmptyBarsSlot));
-        drawOpaque(kEmptyBarsSlot, 10, 10);
-        drawOpaque(kFirstBarSlot, 10, 10);
-        drawOpaque(kSecondBarSlot, 10, 30);
+        clip(kSecondHealthBarImage, 0, 20, barFill(secondPlayer()), 20);
+        clip(kEmptyHealthBarsImage, 0, 0, fullWidth(kEmptyHealthBarsImage),
+             fullHeight(kEmptyHealthBarsImage));
+        drawOpaque(kEmptyHealthBarsImage, 10, 10);
+        drawOpaque(kFirstHealthBarImage, 10, 10);
+        drawOpaque(kSecondHealthBarImage, 10, 30);
     } else {
-        clip(kEmptyBarsSlot, 0, 0, kBarLength, 21);
-        drawOpaque(kEmptyBarsSlot, 10, 10);
-        drawOpaque(kFirstBarSlot, 10, 10);
+        clip(kEmptyHealthBarsImage, 0, 0, kBarLength, 21);
+        drawOpaque(kEmptyHealthBarsImage, 10, 10);
+        drawOpaque(kFirstHealthBarImage, 10, 10);
     }
 }
 
 void drawLivesStrip() {
     // 31 pixels a life, plus the strip's 3-pixel margin.
     const int y = twoPlayerGame() ? 60 : 40;
-    clip(kEmptyLivesSlot, 0, 0, roundToInt(game.livesTotal * 31 + 3), 36);
-    drawOpaque(kEmptyLivesSlot, 10, y);
-    clip(kFullLivesSlot, 0, 0, roundToInt(game.livesLeft * 31 + 3), 36);
-    drawTransparent(kFullLivesSlot, 10, y);
+    clip(kEmptyLivesImage, 0, 0, roundToInt(game.livesTotal * 31 + 3), 36);
+    drawOpaque(kEmptyLivesImage, 10, y);
+    clip(kFullLivesImage, 0, 0, roundToInt(game.livesLeft * 31 + 3), 36);
+    drawTransparent(kFullLivesImage, 10, y);
 }
 
 void drawStatusLines() {

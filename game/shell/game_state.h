@@ -11,6 +11,7 @@
 #include "game/players/player.h"
 #include "game/players/shot.h"
 #include "game/shell/animation.h"
+#include "game/shell/pictures.h"
 #include "game/world/item.h"
 #include "game/world/opponent.h"
 #include "game/world/turret.h"

@@ -15,7 +15,7 @@ namespace {
 
 void drawFadeOverlay() {
     beginRotated();
-    drawRotatable(kBlackSlot, 0, 0, roundToInt(game.fadeAlpha));
+    drawRotatable(kBlackImage, 0, 0, roundToInt(game.fadeAlpha));
     endRotated();
 }
 
@@ -52,7 +52,7 @@ bool runGameFrame() {
         return false;
     }
     ++game.frameNumber;
-    drawOpaque(kBackgroundSlot, 0, 0);
+    drawOpaque(kBackgroundImage, 0, 0);
     for (Player& p : game.players) p.driftX = p.driftY = 0;
 
     beginText();

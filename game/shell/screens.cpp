@@ -5,19 +5,6 @@
 
 namespace {
 
-constexpr int kPointerSlot = 9;  // the stone doubles as the menu pointer
-constexpr int kLogoSlot = 92;
-constexpr int kTitleFrameSlot = 64;
-constexpr int kTitlePlainSlot = 54;
-constexpr int kMarkerSlot = 63;
-constexpr int kHighScoresSlot = 62;
-constexpr int kHighScoresTitleSlot = 66;
-constexpr int kGameOverSlot = 61;
-constexpr int kGameOverTitleSlot = 67;
-constexpr int kStarsSlot = 68;
-constexpr int kPauseContinueSlot = 69;
-constexpr int kPauseEndSlot = 70;
-
 struct Region {
     int id;
     int left, right, top, bottom;  // inclusive
@@ -29,14 +16,14 @@ struct Region {
 constexpr int kOpenEnd = 1 << 30;
 
 constexpr Region kRegions[] = {
-    {kMenuStart, 221, 679, 356, 449, 55, nullptr, 0, 0},
-    {kMenuHighScores, 221, 629, 461, 559, 56, nullptr, 0, 0},
-    {kMenuEasy, 981, 1039, 571, 639, 57, "Easy-Peasy", -36, -50},
-    {kMenuNormal, 1061, 1119, 571, 639, 58, "Normal", -23, -50},
-    {kMenuKrank, 1141, 1199, 571, 639, 59, "Krank", -23, -50},
-    {kMenuQuit, 1111, kOpenEnd, 671, kOpenEnd, 60, nullptr, 0, 0},
-    {kMenuOnePlayer, 828, 886, 366, 434, 72, "Einspieler", -31, -50},
-    {kMenuTwoPlayers, 908, 966, 366, 434, 73, "Zweispieler", -34, -50},
+    {kMenuStart, 221, 679, 356, 449, kTitleStartImage, nullptr, 0, 0},
+    {kMenuHighScores, 221, 629, 461, 559, kTitleHighScoresImage, nullptr, 0, 0},
+    {kMenuEasy, 981, 1039, 571, 639, kTitleEasyImage, "Easy-Peasy", -36, -50},
+    {kMenuNormal, 1061, 1119, 571, 639, kTitleNormalImage, "Normal", -23, -50},
+    {kMenuKrank, 1141, 1199, 571, 639, kTitleKrankImage, "Krank", -23, -50},
+    {kMenuQuit, 1111, kOpenEnd, 671, kOpenEnd, kTitleQuitImage, nullptr, 0, 0},
+    {kMenuOnePlayer, 828, 886, 366, 434, kTitleOnePlayerImage, "Einspieler", -31, -50},
+    {kMenuTwoPlayers, 908, 966, 366, 434, kTitleTwoPlayersImage, "Zweispieler", -34, -50},
 };
 
 const Region* regionAt(int x, int y) {
@@ -46,7 +33,7 @@ const Region* regionAt(int x, int y) {
 }
 
 void drawPointer() {
-    drawTransparent(kPointerSlot, mouseX() - 15, mouseY() - 15);
+    drawTransparent(kStoneShotImage, mouseX() - 15, mouseY() - 15);
 }
 
 void drawVersion() {
@@ -78,7 +65,7 @@ void runIntro() {
         // Window events wait until the title screen.
         readMouse();
         readKeyboard();
-        drawTinted(kLogoSlot, 433, 134, grey(game.logoLevel));
+        drawTinted(kLogoImage, 433, 134, grey(game.logoLevel));
         if (game.logoPhase == 0) {
             game.logoLevel += 3;
             if (game.logoLevel == 255) game.logoPhase = 1;
@@ -105,13 +92,13 @@ void runIntro() {
 void runTitleScreen() {
     for (;;) {
         if (!readMenuInput()) return;
-        drawOpaque(kBackgroundSlot, 0, 0);
-        drawTransparent(kTitleFrameSlot, 0, 0);
-        if (game.playerCount == 1) drawTransparent(kMarkerSlot, 841, 379);
-        if (game.playerCount == 2) drawTransparent(kMarkerSlot, 922, 379);
-        if (game.difficulty == 0) drawTransparent(kMarkerSlot, 996, 583);
-        if (game.difficulty == 1) drawTransparent(kMarkerSlot, 1077, 583);
-        if (game.difficulty == 2) drawTransparent(kMarkerSlot, 1158, 583);
+        drawOpaque(kBackgroundImage, 0, 0);
+        drawTransparent(kTitleImage, 0, 0);
+        if (game.playerCount == 1) drawTransparent(kChoiceMarkImage, 841, 379);
+        if (game.playerCount == 2) drawTransparent(kChoiceMarkImage, 922, 379);
+        if (game.difficulty == 0) drawTransparent(kChoiceMarkImage, 996, 583);
+        if (game.difficulty == 1) drawTransparent(kChoiceMarkImage, 1077, 583);
+        if (game.difficulty == 2) drawTransparent(kChoiceMarkImage, 1158, 583);
         beginText();
         setTextTransparent();
         drawVersion();
@@ -120,7 +107,7 @@ void runTitleScreen() {
             if (r->label) drawText(mouseX() + r->dx, mouseY() + r->dy, r->label);
             game.menuHover = r->id;
         } else {
-            drawTransparent(kTitlePlainSlot, 0, 0);
+            drawTransparent(kTitlePlainImage, 0, 0);
             game.menuHover = kMenuNone;
         }
         endText();
@@ -171,9 +158,9 @@ void runHighScoreScreen() {
     const bool hasList = scoreListStart(game.playerCount, game.difficulty) >= 0;
     for (;;) {
         if (!readMenuInput()) return;
-        drawOpaque(kBackgroundSlot, 0, 0);
-        drawTransparent(kHighScoresTitleSlot, 0, 0);
-        drawTransparent(kHighScoresSlot, 0, 0);
+        drawOpaque(kBackgroundImage, 0, 0);
+        drawTransparent(kHighScoresTitleImage, 0, 0);
+        drawTransparent(kHighScoresImage, 0, 0);
         beginText();
         setTextTransparent();
         drawVersion();
@@ -195,16 +182,16 @@ void runHighScoreScreen() {
 
 void runPauseScreen() {
     game.paused = 1;
-    grabCanvas(kPauseSnapshotSlot, 0, 0, kCanvasWidth, kCanvasHeight);
+    grabCanvas(kPauseSnapshotImage, 0, 0, kCanvasWidth, kCanvasHeight);
     while (game.paused == 1) {
         // Only the keyboard: the mouse and the window wait until play resumes.
         readKeyboard();
-        drawOpaque(kPauseSnapshotSlot, 0, 0);
+        drawOpaque(kPauseSnapshotImage, 0, 0);
         if (game.pauseChoice == 0) {
-            drawTransparent(kPauseContinueSlot, 0, 0);
+            drawTransparent(kPauseContinueImage, 0, 0);
             if (keyHeld(key::Return)) game.paused = 0;
         } else {
-            drawTransparent(kPauseEndSlot, 0, 0);
+            drawTransparent(kPauseEndImage, 0, 0);
             if (keyHeld(key::Return)) {
                 game.paused = 0;
                 game.livesLeft = 0;  // ends like a game whose last life is gone
@@ -222,9 +209,9 @@ void runGameOverScreen() {
     game.menuHover = kMenuNone;
     for (;;) {
         if (!readMenuInput()) return;
-        drawOpaque(kBackgroundSlot, 0, 0);
-        drawTransparent(kGameOverTitleSlot, 0, 0);
-        drawTransparent(kGameOverSlot, 0, 0);
+        drawOpaque(kBackgroundImage, 0, 0);
+        drawTransparent(kGameOverTitleImage, 0, 0);
+        drawTransparent(kGameOverImage, 0, 0);
         beginText();
         setTextTransparent();
         useFont(1);
@@ -240,8 +227,8 @@ void runGameOverScreen() {
         endText();
         // One star for a game that entered no list, up to five for first
         // place; the custom power-up mark shows as many as the strip holds.
-        clip(kStarsSlot, 0, 0, roundToInt((game.placementMark + 1) * 51), 50);
-        drawTransparent(kStarsSlot, 600, 310);
+        clip(kStarsImage, 0, 0, roundToInt((game.placementMark + 1) * 51), 50);
+        drawTransparent(kStarsImage, 600, 310);
         drawPointer();
         flip();
         clearCanvas(0);

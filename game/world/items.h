@@ -10,13 +10,6 @@ constexpr int kItemLife = 0;       // "50% Leben"
 constexpr int kItemTurret = 23;    // "Geschützturm"
 constexpr int kItemCustom = 1000;  // a custom power-up, carrying its number
 
-// Pictures of the items.
-constexpr int kPowerUpItemImage = 18;  // PowerUp.bmp
-constexpr int kLifeItemImage = 19;     // LifeUp.bmp
-constexpr int kItemVeilImage = 79;     // PowerUp - Grau.bmp
-constexpr int kTurretItemImage = 80;   // PowerUp - Lila.bmp
-constexpr int kCustomItemImage = 98;   // EigenUp.bmp
-
 // A fresh item's veil: it fades by 2 a frame and the item can be taken once
 // it has reached 0 or less, in its 129th update.
 constexpr double kFreshItemVeil = 255;

@@ -23,13 +23,13 @@ void drawWithHealthBar(Opponent& o) {
     drawTransparent(roundToInt(o.image), x, y);
     const double ratio = o.maxHealth != 0 ? o.health / o.maxHealth : 0;
     if (ratio > 0.5)
-        o.healthBarImage = kOpponentBarGreen;
+        o.healthBarImage = kGreenBarImage;
     else if (ratio > 0.25)
-        o.healthBarImage = kOpponentBarYellow;
+        o.healthBarImage = kYellowBarImage;
     else
-        o.healthBarImage = kOpponentBarRed;
+        o.healthBarImage = kRedBarImage;
     const int barY = roundToInt(o.y - 10);
-    drawTransparent(kOpponentBarEmpty, x, barY);
+    drawTransparent(kEmptyBarImage, x, barY);
     const int bar = roundToInt(o.healthBarImage);
     clip(bar, 0, 0, roundToInt(ratio * 100), 5);
     drawTransparent(bar, x, barY);
@@ -43,16 +43,16 @@ void runStatus(Opponent& o) {
         o.statusTimer = 1000;
         o.speed = o.baseSpeed;
     } else if (o.status == kStatusPlague) {
-        drawTranslucent(kPlagueOverlay, x, y, opacity);
+        drawTranslucent(kPlagueOverlayImage, x, y, opacity);
         o.health -= 0.01;
         o.statusTimer -= 2;
         o.speed = o.baseSpeed;
     } else if (o.status == kStatusFrost) {
-        drawTranslucent(kFrostOverlay, x, y, opacity);
+        drawTranslucent(kFrostOverlayImage, x, y, opacity);
         o.statusTimer -= 2;
         o.speed = o.baseSpeed / 2;
     } else if (o.status == kStatusParalysis) {
-        drawTranslucent(kParalysisOverlay, x, y, opacity);
+        drawTranslucent(kParalysisOverlayImage, x, y, opacity);
         o.statusTimer -= 10;
         o.speed = 0;
     }

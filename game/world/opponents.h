@@ -5,17 +5,6 @@
 
 #include "game/world/opponent.h"
 
-// Slots of the pictures an opponent is drawn with.
-constexpr int kOpponentImage = 10;      // Böse.bmp
-constexpr int kOpponentShotImage = 46;  // GegnerShot.bmp
-constexpr int kOpponentBarRed = 11;     // LebenRotAktiv.bmp
-constexpr int kOpponentBarGreen = 12;   // LebenGruenAktiv.bmp
-constexpr int kOpponentBarYellow = 13;  // LebenGelbAktiv.bmp
-constexpr int kOpponentBarEmpty = 14;   // LebenInaktiv.bmp
-constexpr int kPlagueOverlay = 84;      // Gifttropfen.bmp
-constexpr int kParalysisOverlay = 91;   // Paralysis.png
-constexpr int kFrostOverlay = 93;       // Frost.png
-
 // Values of status.
 constexpr double kStatusNone = 0;
 constexpr double kStatusPlague = 1;

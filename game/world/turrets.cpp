@@ -81,10 +81,10 @@ void drawBeamLine(double fromX, double fromY, double toX, double toY, bool red, 
 
 void drawTurret(const Turret& t) {
     const int x = roundToInt(t.x), barY = roundToInt(t.y - 10);
-    drawOpaque(kTurretBarEmpty, x, barY);
+    drawOpaque(kEmptyBarImage, x, barY);
     // The fill is shared with the form timer bars: clip it right before use.
-    clip(kTurretBarFill, 0, 0, roundToInt(t.life / 20), 5);
-    drawOpaque(kTurretBarFill, x, barY);
+    clip(kTimerBarFillImage, 0, 0, roundToInt(t.life / 20), 5);
+    drawOpaque(kTimerBarFillImage, x, barY);
     drawTransparent(kTurretImage, x, roundToInt(t.y));
 }
 

@@ -3,18 +3,6 @@
 
 #include "game/world/turret.h"
 
-// Pictures of the turrets and their projectiles. The projectiles are
-// rotatable sprites whose numbers are their slots.
-constexpr int kTurretImage = 74;       // Schiessturm.bmp
-constexpr int kArrowImage = 75;        // Pfeil.bmp
-constexpr int kLaserImage = 76;        // Laser.bmp
-constexpr int kMissileImage = 77;      // Rakete.bmp
-constexpr int kStarShotImage = 78;     // Sternschuss.bmp
-constexpr int kPlasmaImage = 81;       // Plasma.bmp
-constexpr int kSnowflakeImage = 85;    // Schneeflocke.bmp
-constexpr int kPoisonShotImage = 90;   // GiftturmSchuss.bmp
-constexpr int kTurretBarEmpty = 14;    // LebenInaktiv.bmp
-constexpr int kTurretBarFill = 20;     // the form timer bars' copy of LebenGruenAktiv.bmp
 constexpr double kTurretLife = 2000;   // frames a turret stands
 constexpr double kTurretMuzzle = 35;   // shots start and aim this far into the pictures
 constexpr double kTurretBeamEnd = 50;  // beams run between the pictures' centres

@@ -342,12 +342,12 @@ TEST_F(OpponentTest, HealthBarColourAndLengthFollowTheRatio) {
         std::uint32_t colour;
         int length;
     } bars[] = {
-        {7, kOpponentBarGreen, kBarGreen, 140},     // a fresh Krank opponent: 140 %
-        {2.6, kOpponentBarGreen, kBarGreen, 52},    // just over half
-        {2.5, kOpponentBarYellow, kBarYellow, 50},  // half is yellow
-        {1.3, kOpponentBarYellow, kBarYellow, 26},
-        {1.25, kOpponentBarRed, kBarRed, 25},  // a quarter is red
-        {0.3, kOpponentBarRed, kBarRed, 6},
+        {7, kGreenBarImage, kBarGreen, 140},     // a fresh Krank opponent: 140 %
+        {2.6, kGreenBarImage, kBarGreen, 52},    // just over half
+        {2.5, kYellowBarImage, kBarYellow, 50},  // half is yellow
+        {1.3, kYellowBarImage, kBarYellow, 26},
+        {1.25, kRedBarImage, kBarRed, 25},  // a quarter is red
+        {0.3, kRedBarImage, kBarRed, 6},
     };
     std::vector<Opponent*> column;
     for (int i = 0; i < 6; ++i) {
