@@ -44,6 +44,14 @@ void grantLives() {
     game.livesLeft = game.livesTotal;
 }
 
+void beginGame() {
+    // The first pair comes a shorter while into the game the harder it is.
+    static constexpr double spawnTimers[3] = {400, 200, 100};
+    game.gameOver = 0;
+    game.spawnTimer = spawnTimers[difficultyIndex()];
+    grantLives();
+}
+
 bool runGameFrame() {
     readMouse();
     readKeyboard();
@@ -114,17 +122,14 @@ void resetForNextGame() {
 
 LoopEnd runOuterLoop() {
     for (;;) {
-        game.gameOver = 0;
         runTitleScreen();
         if (game.closeRequested) return LoopEnd::CloseWindow;
-        static constexpr double spawnTimers[3] = {400, 200, 100};
-        game.spawnTimer = spawnTimers[difficultyIndex()];
         if (game.menuHover == kMenuHighScores && !keyHeld(key::Escape)) {
             runHighScoreScreen();
             if (game.closeRequested) return LoopEnd::CloseWindow;
         }
         if (game.menuHover == kMenuStart && !keyHeld(key::Escape)) {
-            grantLives();
+            beginGame();
             runGame();
             if (game.closeRequested) return LoopEnd::CloseWindow;
             recordResult();

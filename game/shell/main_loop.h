@@ -11,6 +11,10 @@ enum class LoopEnd {
 // Lives of a game by player count and difficulty, into livesTotal and livesLeft.
 void grantLives();
 
+// Everything the outer loop sets up before a game: the game-over flag
+// cleared, the spawner's first wait by difficulty, the lives granted.
+void beginGame();
+
 // One frame of a running game. Returns false when the game is over (the fade
 // reached black) or the window was asked to close.
 bool runGameFrame();

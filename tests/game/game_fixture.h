@@ -13,7 +13,10 @@
 
 class GameTest : public ::testing::Test {
   protected:
-    // Writes an options file with the given settings and starts the game.
+    // Writes an options file with the given settings and starts the program
+    // as far as its title screen, with scripted input and a seeded random
+    // generator. A test that plays calls beginGame() next, as the outer loop
+    // does, or startPlaying() for both at once.
     void startGame(int playerCount = 1, int difficulty = 0, int width = 683, int height = 384) {
         writeFileBytes("Data/Optionen.txt", "Eins\r\nZwei\r\n" + std::to_string(playerCount) +
                                                 "\r\n" + std::to_string(difficulty) + "\r\n" +
@@ -24,11 +27,40 @@ class GameTest : public ::testing::Test {
         scriptedInput(true);
         seedRandom(1);
     }
-    // What the outer loop does before each game.
-    void beginGame() {
-        game.gameOver = 0;
-        grantLives();
+
+    // A game begun as the outer loop begins it and past its fade-in, whose
+    // black overlay would cover what a test reads off the canvas.
+    void startPlaying(int playerCount = 1, int difficulty = 0) {
+        startGame(playerCount, difficulty);
+        beginGame();
+        game.fadeAlpha = 0;
     }
+
+    // One real game frame with the spawner held back, so that only the
+    // opponents a test places are on the field.
+    void frame() {
+        ASSERT_TRUE(runGameFrame());
+        game.spawnTimer = 0;
+    }
+    void frames(int n) {
+        for (int i = 0; i < n; ++i) frame();
+    }
+
+    // An opponent at the end of the list that stands still and holds its
+    // fire; tests change what they need.
+    static Opponent* placeOpponent(double x, double y, double health = 5) {
+        Opponent* o = game.opponents.append();
+        o->x = x;
+        o->y = y;
+        o->health = health;
+        o->maxHealth = 5;
+        o->image = kOpponentImage;
+        o->shotImage = kOpponentShotImage;
+        o->fireCountdown = 1e9;
+        o->statusTimer = 1000;
+        return o;
+    }
+
     void TearDown() override { shutDown(false); }
     ScratchFolder folder;
 };

@@ -19,7 +19,7 @@ class OpponentSpawnTest : public GameTest {
         writeOpponentTestPictures();
         startGame(players, difficulty);
         beginGame();
-        game.spawnTimer = kTimerAtStart[difficulty];
+        EXPECT_EQ(game.spawnTimer, kTimerAtStart[difficulty]);
     }
     static void addStanding(int n) {
         for (int i = 0; i < n; ++i) addOpponent(500 + 10 * i, 300, 5, 5, kOpponentImage);

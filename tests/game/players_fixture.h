@@ -60,35 +60,13 @@ inline void writePlayerPictures() {
 
 class PlayersTest : public GameTest {
   protected:
-    // A game of one or two players on Easy-Peasy, begun and past its first
-    // frame's input, with no opponent due for a long while.
+    // A game of one or two players on Easy-Peasy, past its fade-in.
     void start(int playerCount) {
         players_test::writePlayerPictures();
-        startGame(playerCount, 0, 683, 384);
-        beginGame();
-        game.spawnTimer = 0;
-        // Past the fade-in: the black overlay would cover what the tests read.
-        game.fadeAlpha = 0;
-    }
-    // One real game frame; the spawner is held back so only the opponents a
-    // test places are on the field.
-    void frame() {
-        ASSERT_TRUE(runGameFrame());
-        game.spawnTimer = 0;
+        startPlaying(playerCount, 0);
     }
     void hold(int code, bool down = true) { scriptKey(code, down); }
     void releaseAll() { scriptedInput(true); }
-    Opponent* placeOpponent(double x, double y, double health = 5) {
-        Opponent* o = game.opponents.append();
-        o->x = x;
-        o->y = y;
-        o->health = health;
-        o->maxHealth = 5;
-        o->image = 10;
-        o->shotImage = 46;
-        o->statusTimer = 1000;
-        return o;
-    }
     Shot* placeShot(double x, double y, double kind, double vx = 0, double vy = 0,
                     double damage = 1.5, int image = 46) {
         addShot(0, 0, damage, static_cast<int>(kind), vx, vy, image);

@@ -38,35 +38,19 @@ inline void writeTurretPictures() {
 
 class TurretTest : public GameTest {
   protected:
-    // A game on Easy-Peasy past its fade-in, with no opponent due.
+    // A game on Easy-Peasy past its fade-in.
     void start(int playerCount = 1) {
         turret_test::writeTurretPictures();
-        startGame(playerCount, 0);
-        beginGame();
-        game.fadeAlpha = 0;
-        game.spawnTimer = 0;
+        startPlaying(playerCount, 0);
     }
-    // One real game frame; the spawner is held back so only the opponents a
-    // test places are on the field.
-    void frame() {
-        ASSERT_TRUE(runGameFrame());
-        game.spawnTimer = 0;
-    }
-    void frames(int n) {
-        for (int i = 0; i < n; ++i) frame();
-    }
-    // An opponent at the end of the list that neither moves nor fires.
+    // A tough opponent that holds its fire, drawn with the given picture
+    // and walking at the given speed.
     static Opponent* placeOpponent(double x, double y, int image = kOpponentImage,
                                    double speed = 0) {
-        Opponent* o = game.opponents.append();
-        o->x = x;
-        o->y = y;
-        o->health = o->maxHealth = 100;
+        Opponent* o = GameTest::placeOpponent(x, y, 100);
+        o->maxHealth = 100;
         o->speed = o->baseSpeed = speed;
         o->image = image;
-        o->shotImage = kOpponentShotImage;
-        o->fireCountdown = 1e9;
-        o->statusTimer = 1000;
         return o;
     }
     static Turret* placeTurret(int x, int y, double type, int owner = 0) {
