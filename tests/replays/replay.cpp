@@ -34,33 +34,66 @@ struct Digest {
     }
     void number(double v) { bytes(&v, sizeof v); }
     void text(const std::string& s) { bytes(s.data(), s.size()); }
+    std::string hex() const {
+        char out[17];
+        std::snprintf(out, sizeof out, "%016llx", static_cast<unsigned long long>(h));
+        return out;
+    }
+};
+
+// Feeds the whole replay's digest and, beside it, one digest per part of the
+// state for the checkpoint being taken.
+struct Sampler {
+    Digest& whole;
+    Checkpoint& checkpoint;
+    Digest part;
+    void number(double v) {
+        whole.number(v);
+        part.number(v);
+    }
+    void text(const std::string& s) {
+        whole.text(s);
+        part.text(s);
+    }
+    void endPart(const char* name) {
+        checkpoint.parts.emplace_back(name, part.hex().substr(0, 8));
+        part = Digest{};
+    }
 };
 
 // Everything that moves in a game, at one moment.
-void sampleState(Digest& d) {
+void sampleState(Sampler& d) {
     d.number(static_cast<double>(game.frameNumber));
     d.number(game.livesLeft);
     d.number(game.fadeAlpha);
+    d.endPart("game");
     for (const Player& p : game.players)
         for (double v : {p.x, p.y, p.health, p.form, p.formTimer, p.fireCooldown, p.hits, p.kills,
                          p.deaths, p.active})
             d.number(v);
+    d.endPart("players");
     game.opponents.forEach([&](const Opponent& o) {
         for (double v : {o.x, o.y, o.health, o.status, o.statusTimer, o.fireCountdown}) d.number(v);
     });
+    d.endPart("opponents");
     game.shots.forEach([&](const Shot& s) {
         for (double v : {s.x, s.y, s.kind, s.damage}) d.number(v);
     });
+    d.endPart("shots");
     game.items.forEach([&](const PowerUpItem& i) {
         for (double v : {i.x, i.y, i.kind, i.fade, i.customIndex}) d.number(v);
     });
+    d.endPart("items");
     game.turrets.forEach([&](const Turret& t) {
         for (double v : {t.x, t.y, t.turretType, t.life, t.cooldown}) d.number(v);
     });
+    d.endPart("turrets");
     game.turretShots.forEach([&](const TurretShot& t) {
         for (double v : {t.x, t.y, t.effect, t.rotation}) d.number(v);
     });
+    d.endPart("turret-shots");
     d.number(game.animations.count());
+    d.endPart("animations");
 }
 
 // ---- the robot that records ------------------------------------------------
@@ -209,7 +242,9 @@ struct Session {
 
     void afterFrame() {
         if (game.frameNumber != lastSample && game.frameNumber % 250 == 0) {
-            sampleState(digest);
+            Sampler sampler{digest, result.checkpoints.emplace_back(), {}};
+            sampler.checkpoint.frame = game.frameNumber;
+            sampleState(sampler);
             lastSample = game.frameNumber;
         }
         if (game.turrets.count() > lastTurrets) result.turretsPlaced += 1;
@@ -260,11 +295,16 @@ void prepareFolder(const Replay& replay) {
 }  // namespace
 
 std::string formatReplay(const Replay& r) {
-    std::string out = "pomvex-replay 1\n";
+    std::string out = "pomvex-replay 2\n";
     out += "seed " + std::to_string(r.seed) + "\n";
     out += "options " + std::to_string(r.playerCount) + " " + std::to_string(r.difficulty) + " " +
            std::to_string(r.customPowerUps) + "\n";
     out += "digest " + r.digest + "\n";
+    for (const Checkpoint& c : r.checkpoints) {
+        out += "checkpoint " + (c.frame < 0 ? std::string("end") : std::to_string(c.frame));
+        for (const auto& [name, value] : c.parts) out += " " + name + ":" + value;
+        out += "\n";
+    }
     // Runs of equal input share one line: "<count> <mouse x> <mouse y> <button> <keys>".
     for (std::size_t i = 0; i < r.frames.size();) {
         std::size_t j = i + 1;
@@ -284,6 +324,23 @@ bool parseReplay(const std::string& text, Replay& r) {
         !(in >> r.playerCount >> r.difficulty >> r.customPowerUps))
         return false;
     if (!(in >> word) || word != "digest" || !(in >> r.digest)) return false;
+    r.checkpoints.clear();
+    std::string line;
+    std::getline(in, line);
+    while (in.peek() == 'c') {
+        std::getline(in, line);
+        std::istringstream fields(line);
+        Checkpoint c;
+        std::string frame;
+        if (!(fields >> word >> frame) || word != "checkpoint") return false;
+        c.frame = frame == "end" ? -1 : std::stoll(frame);
+        while (fields >> word) {
+            const auto colon = word.find(':');
+            if (colon == std::string::npos) return false;
+            c.parts.emplace_back(word.substr(0, colon), word.substr(colon + 1));
+        }
+        r.checkpoints.push_back(std::move(c));
+    }
     r.frames.clear();
     long long count;
     while (in >> count) {
@@ -325,11 +382,33 @@ ReplayResult playReplay(Replay& replay, bool record) {
     // The end state: counters, what is left on the field, the score file.
     ReplayResult& result = session.result;
     result.frames = static_cast<long long>(session.next);
-    sampleState(session.digest);
-    session.digest.text(readFileBytes("Data/Scores.txt"));
-    session.digest.text(readFileBytes("Data/Optionen.txt"));
-    char hex[17];
-    std::snprintf(hex, sizeof hex, "%016llx", static_cast<unsigned long long>(session.digest.h));
-    result.digest = hex;
+    Sampler end{session.digest, result.checkpoints.emplace_back(), {}};
+    end.checkpoint.frame = -1;
+    sampleState(end);
+    end.text(readFileBytes("Data/Scores.txt"));
+    end.endPart("scores");
+    end.text(readFileBytes("Data/Optionen.txt"));
+    end.endPart("options");
+    result.digest = session.digest.hex();
     return result;
+}
+
+std::string firstDrift(const std::vector<Checkpoint>& expected,
+                       const std::vector<Checkpoint>& played) {
+    const auto where = [](long long frame) {
+        return frame < 0 ? std::string("the end") : "frame " + std::to_string(frame);
+    };
+    for (std::size_t i = 0; i < expected.size() || i < played.size(); ++i) {
+        if (i >= expected.size()) return where(played[i].frame) + ": not in the replay";
+        if (i >= played.size()) return where(expected[i].frame) + ": never reached";
+        const Checkpoint &e = expected[i], &p = played[i];
+        if (e.frame != p.frame) return where(e.frame) + ": reached " + where(p.frame) + " instead";
+        std::string parts;
+        for (std::size_t k = 0; k < e.parts.size() || k < p.parts.size(); ++k)
+            if (k >= e.parts.size() || k >= p.parts.size() || e.parts[k] != p.parts[k])
+                parts += (parts.empty() ? "" : ", ") +
+                         (k < e.parts.size() ? e.parts[k].first : p.parts[k].first);
+        if (!parts.empty()) return where(e.frame) + ": " + parts;
+    }
+    return "";
 }

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 struct FrameInput {
@@ -15,12 +16,23 @@ struct FrameInput {
     bool operator==(const FrameInput&) const = default;
 };
 
+// The state at one moment of a replay, digested part by part, so that a
+// replay that drifts can say where and in what it first went its own way.
+// Taken every 250 game frames and once at the end (frame -1), where the
+// score and options files join in.
+struct Checkpoint {
+    long long frame = 0;
+    std::vector<std::pair<std::string, std::string>> parts;  // name, digest
+    bool operator==(const Checkpoint&) const = default;
+};
+
 struct Replay {
     std::uint64_t seed = 1;
     int playerCount = 1;
     int difficulty = 0;
-    int customPowerUps = 0;  // custom power-up files made for the run (on when > 0)
-    std::string digest;      // expected, as printed by playReplay
+    int customPowerUps = 0;               // custom power-up files made for the run (on when > 0)
+    std::string digest;                   // expected, as printed by playReplay
+    std::vector<Checkpoint> checkpoints;  // expected
     std::vector<FrameInput> frames;
 };
 
@@ -30,6 +42,7 @@ bool parseReplay(const std::string& text, Replay& replay);
 
 struct ReplayResult {
     std::string digest;
+    std::vector<Checkpoint> checkpoints;
     long long frames = 0;  // frames shown
     double kills = 0, hits = 0;
     int formsTaken = 0, turretsPlaced = 0;
@@ -39,3 +52,8 @@ struct ReplayResult {
 // `record` the input comes from a playing robot instead and is written into
 // replay.frames.
 ReplayResult playReplay(Replay& replay, bool record);
+
+// Where a played replay first differs from the expected checkpoints: "frame
+// 750: opponents, shots" or "the end: scores". Empty when none differs.
+std::string firstDrift(const std::vector<Checkpoint>& expected,
+                       const std::vector<Checkpoint>& played);

@@ -1,14 +1,18 @@
 // pomvex-replay: plays golden replays through the real program headless.
 //
-//   pomvex-replay check FILE...   fails when a replay's digest has changed
+//   pomvex-replay check FILE...   fails when a replay's digest has changed,
+//                                 naming the first checkpoint that differs
 //   pomvex-replay record FILE SEED PLAYERS DIFFICULTY CUSTOM
 //                                 lets a robot play and writes the replay
+//   pomvex-replay checkpoints FILE...
+//                                 writes the checkpoints into replays that
+//                                 still play to their digest
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 
-#include "tests/replays/replay.h"
 #include "test_support/scratch_folder.h"
+#include "tests/replays/replay.h"
 
 namespace {
 
@@ -24,8 +28,30 @@ int check(const std::string& path) {
     if (r.digest != replay.digest) {
         std::printf("%s: digest changed: expected %s, got %s\n", path.c_str(),
                     replay.digest.c_str(), r.digest.c_str());
+        const std::string drift = firstDrift(replay.checkpoints, r.checkpoints);
+        if (!drift.empty()) std::printf("%s: first drift at %s\n", path.c_str(), drift.c_str());
         return 1;
     }
+    return 0;
+}
+
+// Keeps the input and the digest, and only for a replay that still plays
+// to its digest, so that no change of behaviour slips in with them.
+int writeCheckpoints(const std::string& path) {
+    Replay replay;
+    if (!parseReplay(readFileBytes(path), replay)) {
+        std::fprintf(stderr, "%s: not a replay\n", path.c_str());
+        return 1;
+    }
+    const ReplayResult r = playReplay(replay, false);
+    if (r.digest != replay.digest) {
+        std::fprintf(stderr, "%s: plays to %s, not to its digest %s; record it anew\n",
+                     path.c_str(), r.digest.c_str(), replay.digest.c_str());
+        return 1;
+    }
+    replay.checkpoints = r.checkpoints;
+    writeFileBytes(path, formatReplay(replay));
+    std::printf("%s: %zu checkpoints\n", path.c_str(), r.checkpoints.size());
     return 0;
 }
 
@@ -36,6 +62,11 @@ int main(int argc, char** argv) {
     if (command == "check" && argc > 2) {
         int failures = 0;
         for (int i = 2; i < argc; ++i) failures += check(argv[i]);
+        return failures == 0 ? 0 : 1;
+    }
+    if (command == "checkpoints" && argc > 2) {
+        int failures = 0;
+        for (int i = 2; i < argc; ++i) failures += writeCheckpoints(argv[i]);
         return failures == 0 ? 0 : 1;
     }
     if (command == "record" && argc == 7) {
@@ -50,6 +81,7 @@ int main(int argc, char** argv) {
         if (played.digest != recorded.digest)
             std::fprintf(stderr, "warning: playback differs from the recording\n");
         replay.digest = played.digest;
+        replay.checkpoints = played.checkpoints;
         writeFileBytes(argv[2], formatReplay(replay));
         std::printf("%s: %lld frames, %.0f kills, %.0f hits, %d forms, %d turrets, digest %s\n",
                     argv[2], played.frames, played.kills, played.hits, recorded.formsTaken,
@@ -58,6 +90,7 @@ int main(int argc, char** argv) {
     }
     std::fprintf(stderr,
                  "usage: pomvex-replay check FILE...\n"
-                 "       pomvex-replay record FILE SEED PLAYERS DIFFICULTY CUSTOM\n");
+                 "       pomvex-replay record FILE SEED PLAYERS DIFFICULTY CUSTOM\n"
+                 "       pomvex-replay checkpoints FILE...\n");
     return 2;
 }
