@@ -250,6 +250,48 @@ TEST_F(ScreenTest, StatusLinesLivesStripAndNameLabels) {
     EXPECT_GE(top, 370);
 }
 
+TEST_F(ScreenTest, LivesStripSitsUnderTheHealthBarsOfEitherMode) {
+    writeDisplayPictures();
+    startGame(2, 0, 1366, 768);
+    beginGame();
+    game.livesTotal = 5;
+    game.livesLeft = 3;
+    // Two players: the strip's 36 rows start at 60, below the second bar.
+    for (int players : {2, 1}) {
+        SCOPED_TRACE(players);
+        game.playerCount = players;
+        const int top = players == 2 ? 60 : 40;
+        clearCanvas(0);
+        drawLivesStrip();
+        EXPECT_EQ(canvasPixel(20, top - 1), 0u);
+        EXPECT_EQ(canvasPixel(20, top), 0xE02020u);  // a life left
+        EXPECT_EQ(canvasPixel(20, top + 35), 0xE02020u);
+        EXPECT_EQ(canvasPixel(20, top + 36), 0u);
+        EXPECT_EQ(canvasPixel(10 + 4 * 31, top), 0x808080u);  // a life lost
+    }
+}
+
+TEST_F(ScreenTest, GameOverShowsOneStarMoreThanThePlacementMark) {
+    // A plain strip of seven stars, 51 pixels each, in a colour no other
+    // picture of the screen has.
+    writeBmp24("Data/Stern.bmp", TestPicture(7 * 51, 50, 0xFF12F0A0));
+    startGame();
+    for (double mark : {0.0, 3.0}) {
+        SCOPED_TRACE(mark);
+        game.placementMark = mark;
+        int drawnWidth = -1;
+        script([&](long long frame) {
+            if (frame == 0) {
+                drawnWidth = 0;
+                while (canvasPixel(600 + drawnWidth, 335) == 0x12F0A0u) ++drawnWidth;
+            }
+            scriptKey(key::Return, frame >= 1);
+        });
+        runGameOverScreen();
+        EXPECT_EQ(drawnWidth, static_cast<int>(mark + 1) * 51);
+    }
+}
+
 TEST_F(ScreenTest, HealthBarsShowHealthAgainstTheEffectiveMaximum) {
     writeDisplayPictures();
     startGame(2, 0, 1366, 768);

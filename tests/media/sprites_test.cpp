@@ -31,6 +31,26 @@ TestPicture framedSquare() {
     return p;
 }
 
+TEST_F(Sprites, JpegColoursComeOutAsTheyWentIn) {
+    // Red, green and blue stripes 16 pixels wide, one per colour block.
+    TestPicture stripes(48, 16, 0xFFFF0000);
+    for (int y = 0; y < 16; ++y)
+        for (int x = 16; x < 48; ++x) stripes.at(x, y) = x < 32 ? 0xFF00FF00 : 0xFF0000FF;
+    writeJpeg("stripes.jpg", stripes);
+    ASSERT_NE(loadSprite(1, "stripes.jpg", 12), 0);
+    drawOpaque(1, 0, 0);
+    const std::uint32_t expected[3] = {0xFF0000, 0x00FF00, 0x0000FF};
+    for (int stripe = 0; stripe < 3; ++stripe) {
+        const std::uint32_t got = canvasPixel(stripe * 16 + 8, 8);
+        for (int shift : {16, 8, 0}) {
+            // JPEG is lossy: each channel within a few steps of its value.
+            const int want = (expected[stripe] >> shift) & 0xFF;
+            const int have = (got >> shift) & 0xFF;
+            EXPECT_NEAR(have, want, 12) << "stripe " << stripe << " got " << std::hex << got;
+        }
+    }
+}
+
 TEST_F(Sprites, ColourKeyHidesMagentaOnlyWhenDrawnWithTransparency) {
     writeBmp24("key.bmp", framedSquare());
     ASSERT_NE(loadSprite(1, "key.bmp", 0), 0);
