@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 std::optional<std::string> readWholeFile(const std::string& path) {
     std::FILE* f = std::fopen(path.c_str(), "rb");
@@ -37,29 +38,32 @@ std::string LineReader::readLine() {
     return line;
 }
 
-bool TextWriter::commit(const std::string& path) const {
+WriteResult TextWriter::commit(const std::string& path) const {
     return writeFileSafely(path, bytes_);
 }
 
-bool writeFileSafely(const std::string& path, std::string_view bytes) {
+WriteResult writeFileSafely(const std::string& path, std::string_view bytes) {
     const std::string temp = path + ".tmp-" + std::to_string(::getpid());
+    int error = 0;  // the first errno of the way, kept for the reason
     const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0) return false;
-    bool ok = true;
+    if (fd < 0) return {false, std::strerror(errno)};
     std::size_t done = 0;
-    while (ok && done < bytes.size()) {
+    while (error == 0 && done < bytes.size()) {
         const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
         if (n < 0 && errno == EINTR) continue;
-        if (n <= 0)
-            ok = false;
+        if (n < 0)
+            error = errno;
+        else if (n == 0)
+            error = EIO;
         else
             done += static_cast<std::size_t>(n);
     }
-    if (ok && ::fsync(fd) != 0) ok = false;
-    if (::close(fd) != 0) ok = false;
-    if (ok && std::rename(temp.c_str(), path.c_str()) != 0) ok = false;
-    if (!ok) ::unlink(temp.c_str());
-    return ok;
+    if (error == 0 && ::fsync(fd) != 0) error = errno;
+    if (::close(fd) != 0 && error == 0) error = errno;
+    if (error == 0 && std::rename(temp.c_str(), path.c_str()) != 0) error = errno;
+    if (error == 0) return {};
+    ::unlink(temp.c_str());
+    return {false, std::strerror(error)};
 }
 
 bool fileExists(const std::string& path) {

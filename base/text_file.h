@@ -41,6 +41,15 @@ class LineReader {
     std::size_t pos_ = 0;
 };
 
+// What a safe write reports: whether the file now holds the new bytes, and if
+// not, the system's reason ("No space left on device"). The old file is then
+// as it was.
+struct WriteResult {
+    bool ok = true;
+    std::string reason;
+    explicit operator bool() const { return ok; }
+};
+
 // Gathers the bytes of a file and writes them safely in commit().
 class TextWriter {
   public:
@@ -50,15 +59,14 @@ class TextWriter {
     }
     void writeText(std::string_view text) { bytes_.append(text); }
     const std::string& bytes() const { return bytes_; }
-    // Returns false (and leaves the old file as it was) when the file could
-    // not be written completely.
-    bool commit(const std::string& path) const;
+    WriteResult commit(const std::string& path) const;
 
   private:
     std::string bytes_;
 };
 
-// Replaces the file at path by bytes: temporary file, flush, rename.
-bool writeFileSafely(const std::string& path, std::string_view bytes);
+// Replaces the file at path by bytes: temporary file, flush, rename. On
+// failure the temporary file is gone and the old file untouched.
+WriteResult writeFileSafely(const std::string& path, std::string_view bytes);
 
 bool fileExists(const std::string& path);

@@ -187,10 +187,10 @@ int chooseCustomPowerUpNumber() {
     return n;
 }
 
-bool writeCustomPowerUp(int n, const std::string& name, const std::string& author,
-                        const std::string& smileyPath, const std::string& shotPath,
-                        double damageBonus, double durationStep, double fireDelayOffset,
-                        double walkBonus) {
+WriteResult writeCustomPowerUp(int n, const std::string& name, const std::string& author,
+                               const std::string& smileyPath, const std::string& shotPath,
+                               double damageBonus, double durationStep, double fireDelayOffset,
+                               double walkBonus) {
     CustomPowerUpFile f;
     f.name = name;
     f.author = author;

@@ -14,6 +14,8 @@
 #include <string>
 #include <string_view>
 
+#include "base/text_file.h"
+
 inline const std::string kCustomPowerUpFolder = "Data/CustomPU/";
 inline const std::string kCustomSmileyFolder = "Eigene Smileys/";
 
@@ -66,10 +68,10 @@ std::string formatCustomPowerUpFile(const CustomPowerUpFile& file);
 int chooseCustomPowerUpNumber();
 
 // The editor's "Speichern": replaces file n safely. The two picture entries
-// may be whole paths; only their file name parts are written. Returns false
-// (and writes nothing) when the file cannot be created, e.g. without a
-// Data/CustomPU folder; the editor does not report it.
-bool writeCustomPowerUp(int n, const std::string& name, const std::string& author,
-                        const std::string& smileyPath, const std::string& shotPath,
-                        double damageBonus, double durationStep, double fireDelayOffset,
-                        double walkBonus);
+// may be whole paths; only their file name parts are written. When the file
+// cannot be written (no Data/CustomPU folder, a full disk) nothing changes
+// and the result says why.
+WriteResult writeCustomPowerUp(int n, const std::string& name, const std::string& author,
+                               const std::string& smileyPath, const std::string& shotPath,
+                               double damageBonus, double durationStep, double fireDelayOffset,
+                               double walkBonus);

@@ -81,10 +81,10 @@ std::string replaceOptionsHead(const std::string& oldBytes, const std::string& n
     return w.bytes();
 }
 
-void rewriteOptionsHead(const std::string& name1, const std::string& name2, double playerCount,
-                        double difficulty, const std::string& path) {
+WriteResult rewriteOptionsHead(const std::string& name1, const std::string& name2,
+                               double playerCount, double difficulty, const std::string& path) {
     const std::string old = readWholeFile(path).value_or(std::string());
-    writeFileSafely(path, replaceOptionsHead(old, name1, name2, playerCount, difficulty));
+    return writeFileSafely(path, replaceOptionsHead(old, name1, name2, playerCount, difficulty));
 }
 
 Options loadOptionsForTool(int desktopWidth, int desktopHeight, const std::string& path) {
@@ -105,6 +105,6 @@ std::string formatOptionsForTool(const Options& o) {
     return w.bytes();
 }
 
-bool saveOptionsFromTool(const Options& options, const std::string& path) {
+WriteResult saveOptionsFromTool(const Options& options, const std::string& path) {
     return writeFileSafely(path, formatOptionsForTool(options));
 }

@@ -10,6 +10,8 @@
 
 #include <string>
 
+#include "base/text_file.h"
+
 inline const std::string kOptionsPath = "Data/Optionen.txt";
 
 inline constexpr const char* kOptionsCreatedTitle = "Optionen";
@@ -49,8 +51,9 @@ bool readOptions(Options& options, int desktopWidth, int desktopHeight, MessageB
 // The game's shutdown after quitting from the title screen: lines 1 to 4
 // become the two names, the player count and the difficulty (the last without
 // a line end); everything after the old fourth line is kept byte for byte.
-void rewriteOptionsHead(const std::string& name1, const std::string& name2, double playerCount,
-                        double difficulty, const std::string& path = kOptionsPath);
+WriteResult rewriteOptionsHead(const std::string& name1, const std::string& name2,
+                               double playerCount, double difficulty,
+                               const std::string& path = kOptionsPath);
 
 // The head as rewriteOptionsHead builds it from the old file's bytes.
 std::string replaceOptionsHead(const std::string& oldBytes, const std::string& name1,
@@ -62,4 +65,4 @@ Options loadOptionsForTool(int desktopWidth, int desktopHeight,
 
 // The options tool's save: all seven lines, each with CR LF, nothing else.
 std::string formatOptionsForTool(const Options& options);
-bool saveOptionsFromTool(const Options& options, const std::string& path = kOptionsPath);
+WriteResult saveOptionsFromTool(const Options& options, const std::string& path = kOptionsPath);

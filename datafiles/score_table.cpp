@@ -274,10 +274,11 @@ void enterResult(ScoreTable& table, double& placementMark, const GameResult& gam
     }
 }
 
-void saveScores(const ScoreTable& table, double customPowerUpsEnabled, const std::string& path) {
-    if (customPowerUpsEnabled != 0) return;
+WriteResult saveScores(const ScoreTable& table, double customPowerUpsEnabled,
+                       const std::string& path) {
+    if (customPowerUpsEnabled != 0) return {};
     std::string bytes = formatScores(table);
     const std::string old = readWholeFile(path).value_or(std::string());
     if (old.size() > bytes.size()) bytes.append(old, bytes.size());
-    writeFileSafely(path, bytes);
+    return writeFileSafely(path, bytes);
 }

@@ -16,6 +16,8 @@
 #include <string>
 #include <string_view>
 
+#include "base/text_file.h"
+
 inline const std::string kScoresPath = "Data/Scores.txt";
 
 struct ScoreEntry {
@@ -103,5 +105,5 @@ void enterResult(ScoreTable& table, double& placementMark, const GameResult& gam
 // on, in which case the file is left alone. Like the game always did, the
 // file is not shortened: bytes of a longer old file after the new lines stay.
 // The write goes through a temporary file, so the old scores survive a crash.
-void saveScores(const ScoreTable& table, double customPowerUpsEnabled,
-                const std::string& path = kScoresPath);
+WriteResult saveScores(const ScoreTable& table, double customPowerUpsEnabled,
+                       const std::string& path = kScoresPath);

@@ -1,8 +1,9 @@
 // pomvex-options: the small window that edits Data/Optionen.txt.
 //
 // One fixed-size window with the two player names, the game's window size and
-// the custom power-up switch. "Speichern" writes the file and ends the tool;
-// "Abbrechen" or closing the window ends it without touching the file.
+// the custom power-up switch. "Speichern" writes the file and ends the tool
+// (or, when the file cannot be written, says so and stays); "Abbrechen" or
+// closing the window ends it without touching the file.
 #include <FL/Fl.H>
 #include <FL/Fl_Box.H>
 #include <FL/Fl_Button.H>
@@ -15,6 +16,7 @@
 #include <X11/Xatom.h>
 
 #include <array>
+#include <clocale>
 #include <cstdlib>
 #include <string>
 
@@ -23,6 +25,7 @@
 #include "datafiles/options_file.h"
 #include "options_tool/display_scale.h"
 #include "options_tool/resolutions.h"
+#include "tool_window/save_failure.h"
 #include "tool_window/window_frame.h"
 
 namespace {
@@ -98,8 +101,12 @@ void onSave(Fl_Widget*, void*) {
     tool.options.customPowerUpsEnabled = tool.customPowerUps->value() ? 1 : 0;
     tool.options.name1 = utf8ToCp1252(tool.name1->value());
     tool.options.name2 = utf8ToCp1252(tool.name2->value());
-    // A failed write is not reported: the tool ends as after a good one.
-    saveOptionsFromTool(tool.options);
+    // A save that did not take must not look like one that did: the user is
+    // told, and the window stays open with everything in it for another go.
+    if (const WriteResult saved = saveOptionsFromTool(tool.options); !saved) {
+        showSaveFailure("Die Optionen konnten nicht gespeichert werden.", saved.reason);
+        return;
+    }
     tool.window->hide();
 }
 
@@ -190,6 +197,8 @@ extern "C" const char* __lsan_default_options() {
 int main(int argc, char** argv) {
     (void)argc;
     (void)argv;
+    // The system's reasons for a failed save, in the user's language.
+    std::setlocale(LC_MESSAGES, "");
     fl_open_display();
     // The primary screen's current mode; the defaults of a new file.
     int screenX = 0, screenY = 0;

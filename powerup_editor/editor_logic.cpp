@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <fstream>
 
-#include "datafiles/custom_powerup_file.h"
 #include "base/encoding.h"
+#include "datafiles/custom_powerup_file.h"
 
 namespace {
 
@@ -65,8 +65,8 @@ bool pngWorthLoading(const std::string& path) {
     return w >= 1 && h >= 1 && w <= kLargestPngSide && h <= kLargestPngSide;
 }
 
-bool saveEditor(const EditorState& state, const std::string& nameUtf8,
-                const std::string& authorUtf8) {
+WriteResult saveEditor(const EditorState& state, const std::string& nameUtf8,
+                       const std::string& authorUtf8) {
     return writeCustomPowerUp(state.n, utf8ToCp1252(nameUtf8), utf8ToCp1252(authorUtf8),
                               state.smileyFile, state.shotFile, stepValue(state, kDamageSlider),
                               stepValue(state, kDurationSlider), stepValue(state, kFireDelaySlider),

@@ -6,6 +6,7 @@
 #include <array>
 #include <string>
 
+#include "base/text_file.h"
 #include "datafiles/powerup_scales.h"
 
 // The four sliders, top to bottom.
@@ -40,6 +41,6 @@ bool pngWorthLoading(const std::string& path);
 
 // "Speichern": the two texts of the name fields (UTF-8, as the fields hold
 // them) go into the file as Windows-1252, the sliders as their steps'
-// values. False when the file could not be written; nobody is told.
-bool saveEditor(const EditorState& state, const std::string& nameUtf8,
-                const std::string& authorUtf8);
+// values. When the file could not be written, the result says why.
+WriteResult saveEditor(const EditorState& state, const std::string& nameUtf8,
+                       const std::string& authorUtf8);

@@ -18,11 +18,13 @@
 #include <unistd.h>
 
 #include <array>
+#include <clocale>
 #include <memory>
 #include <string>
 
 #include "datafiles/custom_powerup_file.h"
 #include "powerup_editor/editor_logic.h"
+#include "tool_window/save_failure.h"
 #include "tool_window/window_frame.h"
 
 namespace {
@@ -156,8 +158,11 @@ void onChangeShot(Fl_Widget*, void*) {
 
 void onSave(Fl_Widget*, void*) {
     refreshSliders();
-    // A failed write (no Data/CustomPU folder) is not reported.
-    saveEditor(editor.state, editor.name->value(), editor.author->value());
+    // A power-up that did not reach its file must not look saved.
+    if (const WriteResult saved =
+            saveEditor(editor.state, editor.name->value(), editor.author->value());
+        !saved)
+        showSaveFailure("Das Power-Up konnte nicht gespeichert werden.", saved.reason);
 }
 
 void onSliderMoved(Fl_Widget*, void*) {
@@ -273,6 +278,8 @@ extern "C" const char* __lsan_default_options() {
 
 int main() {
     editor.state = startEditor();
+    // The system's reasons for a failed save, in the user's language.
+    std::setlocale(LC_MESSAGES, "");
 
     fl_open_display();
     Fl::visible_focus(1);

@@ -7,6 +7,7 @@
 #include "game/shell/game_state.h"
 #include "game/shell/picture_catalogue.h"
 #include "game/shell/screens.h"
+#include "game/shell/start_up.h"
 #include "game/world/items.h"
 #include "game/world/opponents.h"
 #include "game/world/turrets.h"
@@ -106,7 +107,7 @@ void recordResult() {
     result.kills2 = secondPlayer().kills;
     result.hits2 = secondPlayer().hits;
     enterResult(game.scoreTable, game.placementMark, result);
-    saveScores(game.scoreTable, game.customPowerUpsEnabled);
+    reportUnwrittenFile(kScoresPath, saveScores(game.scoreTable, game.customPowerUpsEnabled));
 }
 
 void resetForNextGame() {

@@ -1,5 +1,7 @@
 #include "game/shell/start_up.h"
 
+#include <cstdio>
+
 #include "datafiles/options_file.h"
 #include "game/shell/game_state.h"
 #include "game/shell/main_loop.h"
@@ -57,10 +59,17 @@ bool startUp() {
     return true;
 }
 
+void reportUnwrittenFile(const std::string& path, const WriteResult& result) {
+    if (!result)
+        std::fprintf(stderr, "pomvex: %s could not be written: %s\n", path.c_str(),
+                     result.reason.c_str());
+}
+
 void shutDown(bool saveOptions) {
     if (saveOptions)
-        rewriteOptionsHead(firstPlayer().name, secondPlayer().name, game.playerCount,
-                           game.difficulty);
+        reportUnwrittenFile(kOptionsPath,
+                            rewriteOptionsHead(firstPlayer().name, secondPlayer().name,
+                                               game.playerCount, game.difficulty));
     shutdownMedia();
 }
 

@@ -1,7 +1,11 @@
 // The reading rules every program shares: lines and numbers.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
+#include <csignal>
+#include <cstring>
 #include <filesystem>
+#include <vector>
 
 #include "base/encoding.h"
 #include "base/numbers.h"
@@ -84,6 +88,30 @@ TEST(SafeWrite, ReplacesTheFileWholeAndLeavesNoTemporaryBehind) {
     EXPECT_EQ(files, 1);
     // A folder that does not exist cannot take the file; the failure is told.
     EXPECT_FALSE(writeFileSafely("Nowhere/f.txt", "x"));
+}
+
+TEST(SafeWrite, AWriteThatRunsOutOfRoomKeepsTheOldFileAndSaysWhy) {
+    ScratchFolder folder;
+    writeFileBytes("Data/f.txt", "the old file");
+    // A file size limit stops the write part-way, as a full disk does, and
+    // holds for root too. The signal it raises would end the process.
+    rlimit old{};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
+    rlimit small = old;
+    small.rlim_cur = 4096;
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    const WriteResult result = writeFileSafely("Data/f.txt", std::string(100000, 'x'));
+    ::setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, oldHandler);
+
+    EXPECT_FALSE(result);
+    EXPECT_EQ(result.reason, std::strerror(EFBIG));
+    EXPECT_EQ(readFileBytes("Data/f.txt"), "the old file");
+    std::vector<std::string> left;
+    for (const auto& e : std::filesystem::directory_iterator("Data"))
+        if (e.is_regular_file()) left.push_back(e.path().filename().string());
+    EXPECT_EQ(left, std::vector<std::string>{"f.txt"});
 }
 
 TEST(Encoding, Windows1252RoundTripsThroughUtf8) {

@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+
 #include "datafiles/custom_powerup_file.h"
 #include "game/players/health.h"
 #include "game/shell/picture_catalogue.h"
@@ -202,6 +206,16 @@ TEST_F(GameTest, FinishedGameIsScoredAndSavedUnlessCustomPowerUpsAreOn) {
     recordResult();
     EXPECT_EQ(game.placementMark, kPlacementCustomPowerUps);
     EXPECT_EQ(readFileBytes(kScoresPath), before);
+
+    // A score file that cannot be written is told on stderr; the game goes on.
+    game.customPowerUpsEnabled = 0;
+    std::filesystem::remove(kScoresPath);
+    std::filesystem::create_directories(kScoresPath + "/im-Weg");
+    testing::internal::CaptureStderr();
+    recordResult();
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "pomvex: Data/Scores.txt could not be written: " +
+                  std::string(std::strerror(EISDIR)) + "\n");
 }
 
 TEST_F(GameTest, CustomPowerUpsAreLoadedAtStartWithTheirPictures) {

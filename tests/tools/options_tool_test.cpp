@@ -4,12 +4,14 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <memory>
 #include <sstream>
 #include <string>
 
 #include "test_support/scratch_folder.h"
 #include "test_support/x_session.h"
+#include "tool_window/save_failure.h"
 
 namespace {
 
@@ -354,6 +356,40 @@ TEST_F(OptionsToolTest, ReturnInANameFieldDoesNotSave) {
     click(kSave);
     expectToolEnds();
     EXPECT_EQ(readFileBytes(kOptions), "Annalena\r\nBernd\r\n1\r\n0\r\n1024\r\n768\r\n0\r\n");
+}
+
+TEST_F(OptionsToolTest, AFailedSaveSaysSoAndKeepsTheDialogOpen) {
+    const std::string file = "Anna\r\nBernd\r\n1\r\n0\r\n1024\r\n768\r\n0\r\n";
+    writeFileBytes(kOptions, file);
+    startDisplay();
+    startTool();
+    replaceName(kName1, "Carla");
+    click(kCustomPowerUps);
+    // A file stands where the Data folder belongs: no save can get through,
+    // whoever runs the tool. The old options wait aside.
+    std::filesystem::rename("Data", "Data-beiseite");
+    writeFileBytes("Data", "kein Ordner");
+    click(kSave);
+    const unsigned long box = x_->waitForWindow(kSaveFailureTitle, 10);
+    ASSERT_NE(box, 0u) << "no message box; output: " << tool_->output();
+    ASSERT_TRUE(x_->raiseAndFocus(box));
+    if (const char* dir = std::getenv("POMVEX_SCREENSHOT_DIR")) {
+        EXPECT_TRUE(x_->saveScreenshot(std::string(dir) + "/pomvex-options-save-failed.ppm"));
+    }
+    keys({"Return"});
+    ASSERT_TRUE(eventually([&] {
+        return x_->xdotool({"search", "--onlyvisible", "--name", kSaveFailureTitle}).exitCode != 0;
+    })) << "the message box stays";
+    ASSERT_TRUE(tool_->stillRunning()) << "the dialog closed as if it had saved";
+
+    std::filesystem::remove("Data");
+    std::filesystem::rename("Data-beiseite", "Data");
+    EXPECT_EQ(readFileBytes(kOptions), file);
+    // The dialog still holds what was entered, and now it saves.
+    ASSERT_TRUE(x_->raiseAndFocus(window_));
+    click(kSave);
+    expectToolEnds();
+    EXPECT_EQ(readFileBytes(kOptions), "Carla\r\nBernd\r\n1\r\n0\r\n1024\r\n768\r\n1\r\n");
 }
 
 TEST_F(OptionsToolTest, DoubleScaleDoublesTheWholeWindow) {

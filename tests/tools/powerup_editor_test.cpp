@@ -17,6 +17,7 @@
 #include "test_support/picture_files.h"
 #include "test_support/scratch_folder.h"
 #include "test_support/x_session.h"
+#include "tool_window/save_failure.h"
 
 namespace fs = std::filesystem;
 
@@ -403,6 +404,39 @@ TEST_F(PowerUpEditorTest, PicturesChosenInTheDialog) {
     // The working folder was not changed by the dialog: the file went to
     // the right place, and nothing else appeared beside it.
     EXPECT_EQ(powerUpFiles(), std::vector<std::string>{"PowerUp0.cpup"});
+}
+
+TEST_F(PowerUpEditorTest, AFailedSaveSaysSoAndKeepsEverythingForTheNextTry) {
+    startEditor();
+    click(kName);
+    type("Gerettet");
+    dragSliderTo(kDamageRow, 280, 640);
+    releaseMouse();
+    // A file stands where the power-ups' folder belongs: no save can get
+    // through, whoever runs the editor.
+    fs::remove("Data/CustomPU");
+    writeFileBytes("Data/CustomPU", "kein Ordner");
+    save();
+    const unsigned long box = x_->waitForWindow(kSaveFailureTitle, 10);
+    ASSERT_NE(box, 0u) << "no message box; output: " << editor_->output();
+    EXPECT_EQ(readFileBytes("Data/CustomPU"), "kein Ordner");
+    ASSERT_TRUE(x_->raiseAndFocus(box));
+    saveScreenshot("powerup-editor-save-failed");
+    keys({"Return"});
+    ASSERT_TRUE(eventually([&] {
+        return x_->xdotool({"search", "--onlyvisible", "--name", kSaveFailureTitle}).exitCode != 0;
+    })) << "the message box stays";
+    ASSERT_TRUE(editor_->stillRunning());
+
+    // Once the folder is back, the same window saves what was entered.
+    fs::remove("Data/CustomPU");
+    fs::create_directory("Data/CustomPU");
+    ASSERT_TRUE(x_->raiseAndFocus(window_));
+    save();
+    expectSaved(kFile0,
+                "Gerettet\r\n\r\n\r\n\r\n4.0000000000\r\n4.0000000000\r\n0.0000000000\r\n0."
+                "0000000000");
+    closeEditor();
 }
 
 TEST_F(PowerUpEditorTest, TabOrderKeyboardAndUmlauts) {
