@@ -10,7 +10,7 @@ CMAKE_ARGS := -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPOMVEX_WERROR=ON
 ASAN_ARGS  := -G Ninja -DCMAKE_BUILD_TYPE=Debug -DPOMVEX_WERROR=ON -DPOMVEX_SANITIZE=ON \
               -DPOMVEX_PICTURES_FROM=$(CURDIR)/$(RUN)/Data
 
-.PHONY: deps configure build play test test-normal test-asan asan-build bench options editor \
+.PHONY: deps configure build play test test-normal test-asan asan-build bench bench-live options editor \
         contact-sheet fuzz soak screenshots clean
 
 deps:
@@ -46,6 +46,11 @@ asan-build: build
 bench: build
 	cmake --build $(BUILD) --target pomvex-bench
 	cd $(RUN) && SDL_VIDEODRIVER=dummy ../pomvex-bench
+
+# The real program at its own pace on an Xvfb display: CPU and frame times.
+bench-live: build
+	cmake --build $(BUILD) --target pomvex-live-bench
+	bench/live.sh $(BUILD)/pomvex-live-bench $(RUN)/Data
 
 contact-sheet: build
 	cmake --build $(BUILD) --target contact-sheet

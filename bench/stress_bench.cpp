@@ -2,8 +2,6 @@
 // game frame and split into game logic, composition and flip.
 #include "bench/stress_bench.h"
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -13,14 +11,10 @@
 #include <string>
 #include <vector>
 
-#include "game/players/forms.h"
-#include "game/players/shots.h"
+#include "bench/stress_scene.h"
 #include "game/shell/game_state.h"
 #include "game/shell/main_loop.h"
 #include "game/shell/start_up.h"
-#include "game/world/items.h"
-#include "game/world/opponents.h"
-#include "game/world/turrets.h"
 
 namespace {
 
@@ -44,84 +38,27 @@ long peakRssKb() {
     return 0;
 }
 
-// Keeps the scene at its limits: what died, left or ran out is put back,
-// and nobody loses, so every frame carries the same load.
-void topUpScene(int frame) {
-    for (Player& p : game.players) {
-        p.health = p.maxHealth;
-        p.formTimer = 2000;
-        p.fireCooldown = 1;  // the scene's shots are placed below
-    }
-    game.opponents.reset();
-    while (Opponent* o = game.opponents.next()) o->health = 100;
-    for (int i = game.opponents.count(); i < 7; ++i) {
-        Opponent* o = addOpponent(200 + i * 150, 100 + (i % 3) * 250, 5, 5, 10);
-        o->status = i % 4;  // none, plague, frost, paralysis
-        o->health = 100;
-    }
-    for (int i = game.shots.count(); i < 300; ++i) {
-        const int x = (i * 97 + frame * 13) % 1300, y = (i * 53 + frame * 7) % 740;
-        addShot(x, y, 1, i % 3 == 0 ? 1 : 0, (i % 5) - 2, (i % 7) - 3, i % 3 == 0 ? 46 : 9);
-    }
-    game.turrets.reset();
-    while (Turret* t = game.turrets.next()) t->life = 2000;
-    game.items.reset();
-    while (PowerUpItem* item = game.items.next()) item->fade = 255;
-    for (int i = game.animations.count(); i < 40; ++i)
-        startAnimation((i * 131) % 1266, (i * 71) % 668, kOpponentDeathStrip, 100, 10, 4);
-    game.fadeAlpha = 128;
-    game.gameOver = 0;
-    game.livesLeft = game.livesTotal;
-}
-
-void buildScene() {
-    game.playerCount = 2;
-    game.difficulty = 2;
-    grantLives();
-    firstPlayer().x = 400, firstPlayer().y = 300;
-    secondPlayer().x = 900, secondPlayer().y = 400;
-    startForm(firstPlayer(), 0, kFormZeitaura);
-    startForm(secondPlayer(), 1, kFormTransformfeld);
-    const int types[10] = {0, 1, 2, 3, 4, 5, 6, 7, 7, 8};
-    for (int i = 0; i < 10; ++i) addTurret(100 + i * 120, 600, i % 2 ? 2 : 0, types[i]);
-    for (int i = 0; i < 60; ++i)
-        addPowerUpItem(50 + (i % 12) * 105, 150 + (i / 12) * 90, 1 + i % 26, 0);
-    topUpScene(0);
-}
-
 }  // namespace
 
 void runStressBench(const std::filesystem::path& pictures) {
-    namespace fs = std::filesystem;
-    const fs::path home = fs::current_path();
-    const fs::path scratch =
-        fs::temp_directory_path() / ("pomvex-stress-" + std::to_string(getpid()));
-    fs::create_directories(scratch / "Data");
-    for (const auto& e : fs::directory_iterator(pictures))
-        if (e.is_regular_file() && e.path().filename() != "Optionen.txt" &&
-            e.path().filename() != "Scores.txt")
-            fs::create_symlink(e.path(), scratch / "Data" / e.path().filename());
-    fs::current_path(scratch);
-    std::ofstream("Data/Optionen.txt", std::ios::binary)
-        << "Anna\r\nBen\r\n2\r\n2\r\n1366\r\n768\r\n0";
-
+    const BenchFolder folder(pictures, "Anna\r\nBen\r\n2\r\n2\r\n1366\r\n768\r\n0");
     startUp();
     // A game starts long after the intro, by when every picture is decoded;
     // threads still decoding would take a core from the frame.
     for (int slot = 0; slot < 4096; ++slot) spriteLoaded(slot);
     scriptedInput(true);
     seedRandom(5);
-    buildScene();
+    buildStressScene();
 
     // Warm up: caches of the CPU and of the text renderer, lists at size.
     for (int i = 0; i < 60; ++i) {
-        topUpScene(i);
+        topUpStressScene(i);
         runGameFrame();
     }
 
     std::vector<double> logicAndFlip, fullFrame, flipOnly;
     for (int i = 0; i < kFrames; ++i) {
-        topUpScene(i);
+        topUpStressScene(i);
         setDrawing(i % 2 == 0);
         const auto t = Clock::now();
         runGameFrame();
@@ -169,6 +106,4 @@ void runStressBench(const std::filesystem::path& pictures) {
     std::printf("peak memory (VmHWM): %.1f MB\n\n", rss / 1024.0);
 
     shutDown(false);
-    fs::current_path(home);
-    fs::remove_all(scratch);
 }

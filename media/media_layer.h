@@ -170,6 +170,9 @@ void finishDrawing();
 void setDrawingThreads(int threads);
 // Frames shown since initMedia().
 long long flipCount();
+// How flip() puts the canvas on the screen, for a benchmark to print: the
+// renderer and what draws for it.
+std::string presentationPath();
 // Reads one canvas pixel as 0xRRGGBB.
 std::uint32_t canvasPixel(int x, int y);
 const std::uint32_t* canvasPixels();  // kCanvasWidth * kCanvasHeight, 0xXXRRGGBB

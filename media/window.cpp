@@ -39,6 +39,10 @@ std::array<bool, 256> gScriptKeys{};
 int gScriptMouseX = 0, gScriptMouseY = 0;
 bool gScriptButton = false;
 
+// The OpenGL renderer string behind an OpenGL renderer ("llvmpipe ..."), or
+// empty.
+char gGlRenderer[128] = "";
+
 Uint64 gNextFrame = 0;
 long long gFlips = 0;
 FlipHook gFlipHook = nullptr;
@@ -191,6 +195,21 @@ void pumpEvents() {
     }
 }
 
+// The renderer's OpenGL context is current right after it is made.
+void readGlRenderer() {
+    gGlRenderer[0] = '\0';
+    SDL_RendererInfo info;
+    if (!gRenderer || SDL_GetRendererInfo(gRenderer, &info) != 0 ||
+        std::strncmp(info.name, "opengl", 6) != 0)
+        return;
+    using GetString = const unsigned char* (*)(unsigned int);
+    auto getString = reinterpret_cast<GetString>(SDL_GL_GetProcAddress("glGetString"));
+    constexpr unsigned int kGlRenderer = 0x1F01;  // GL_RENDERER
+    const unsigned char* name = getString ? getString(kGlRenderer) : nullptr;
+    if (name)
+        std::snprintf(gGlRenderer, sizeof gGlRenderer, "%s", reinterpret_cast<const char*>(name));
+}
+
 bool displayAvailable() {
     if (gHeadless) return false;
     const char* driver = SDL_GetCurrentVideoDriver();
@@ -296,6 +315,7 @@ bool openScreen(int width, int height, const char* title) {
             gWindow, -1, SDL_RENDERER_ACCELERATED | (sixty ? SDL_RENDERER_PRESENTVSYNC : 0));
     }
     if (!gRenderer) gRenderer = SDL_CreateRenderer(gWindow, -1, SDL_RENDERER_SOFTWARE);
+    readGlRenderer();
     if (!gRenderer) {
         std::fprintf(stderr, "pomvex: %s\n", SDL_GetError());
         return false;
@@ -334,6 +354,15 @@ void setFlipHook(FlipHook hook, void* context) {
 
 long long flipCount() {
     return gFlips;
+}
+
+std::string presentationPath() {
+    if (!gRenderer) return "none";
+    SDL_RendererInfo info;
+    if (SDL_GetRendererInfo(gRenderer, &info) != 0) return "unknown renderer";
+    std::string path = std::string("renderer ") + info.name;
+    if (gGlRenderer[0]) path += std::string(" (") + gGlRenderer + ")";
+    return path;
 }
 
 bool pollWindowEvents() {

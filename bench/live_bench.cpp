@@ -1,0 +1,161 @@
+// What a player's machine pays while the game runs at its own pace: the real
+// program on a real (X) display, 20 seconds of the title screen and 20 of a
+// game at its limits. Prints the CPU the process takes as a share of one
+// core, how evenly frames come, and how the canvas reaches the screen.
+// Asserts nothing. Run by bench/live.sh under an Xvfb of its own.
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "bench/stress_scene.h"
+#include "game/shell/game_state.h"
+#include "game/shell/main_loop.h"
+#include "game/shell/screens.h"
+#include "game/shell/start_up.h"
+#include "media/media_layer.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double seconds(Clock::duration d) {
+    return std::chrono::duration<double>(d).count();
+}
+
+double cpuSeconds(int who) {
+    rusage use{};
+    getrusage(who, &use);
+    return use.ru_utime.tv_sec + use.ru_stime.tv_sec +
+           (use.ru_utime.tv_usec + use.ru_stime.tv_usec) / 1e6;
+}
+
+// CPU seconds of another process so far (the X server), or -1.
+double processCpuSeconds(const char* pid) {
+    if (!pid) return -1;
+    FILE* f = std::fopen(("/proc/" + std::string(pid) + "/stat").c_str(), "r");
+    if (!f) return -1;
+    char text[1024] = {};
+    const size_t n = std::fread(text, 1, sizeof text - 1, f);
+    std::fclose(f);
+    text[n] = '\0';
+    // Fields 14 and 15, user and system ticks, come after the name in (...).
+    const char* p = std::strrchr(text, ')');
+    if (!p) return -1;
+    unsigned long long user = 0, system = 0;
+    if (std::sscanf(p + 2, "%*c %*d %*d %*d %*d %*d %*u %*u %*u %*u %*u %llu %llu", &user,
+                    &system) != 2)
+        return -1;
+    return static_cast<double>(user + system) / static_cast<double>(sysconf(_SC_CLK_TCK));
+}
+
+// The moments frames were shown, taken at the end of every flip.
+std::vector<Clock::time_point> gShown;
+Clock::time_point gStop;
+
+struct Row {
+    std::string name;
+    double cpuShare = 0, serverShare = -1;
+    double median = 0, p99 = 0;
+    int frames = 0, late = 0;
+};
+
+Row measure(const std::string& name, void (*run)()) {
+    gShown.clear();
+    gShown.reserve(4000);
+    const double cpuBefore = cpuSeconds(RUSAGE_SELF);
+    const double serverBefore = processCpuSeconds(std::getenv("POMVEX_XSERVER_PID"));
+    const auto begin = Clock::now();
+    gStop = begin + std::chrono::seconds(20);
+    run();
+    const double wall = seconds(Clock::now() - begin);
+    Row row;
+    row.name = name;
+    row.cpuShare = (cpuSeconds(RUSAGE_SELF) - cpuBefore) / wall;
+    const double serverAfter = processCpuSeconds(std::getenv("POMVEX_XSERVER_PID"));
+    if (serverBefore >= 0 && serverAfter >= 0)
+        row.serverShare = (serverAfter - serverBefore) / wall;
+    std::vector<double> intervals;
+    for (std::size_t i = 1; i < gShown.size(); ++i)
+        intervals.push_back(seconds(gShown[i] - gShown[i - 1]) * 1000);
+    std::sort(intervals.begin(), intervals.end());
+    row.frames = static_cast<int>(intervals.size());
+    if (!intervals.empty()) {
+        row.median = intervals[intervals.size() / 2];
+        row.p99 = intervals[std::min(intervals.size() - 1, intervals.size() * 99 / 100)];
+        row.late = static_cast<int>(
+            std::count_if(intervals.begin(), intervals.end(), [](double ms) { return ms > 17.5; }));
+    }
+    return row;
+}
+
+void onFlip(void*) {
+    gShown.push_back(Clock::now());
+}
+
+// The title screen until the time is up; then Escape, as a player leaving.
+void titleScreen() {
+    setFlipHook(
+        [](void*) {
+            onFlip(nullptr);
+            scriptMouse(600, 300, false);
+            if (Clock::now() >= gStop) scriptKey(key::Escape, true);
+        },
+        nullptr);
+    runTitleScreen();
+    scriptedInput(true);
+}
+
+void stressGame() {
+    setFlipHook(onFlip, nullptr);
+    beginGame();
+    buildStressScene();
+    for (int frame = 0; Clock::now() < gStop; ++frame) {
+        topUpStressScene(frame);
+        runGameFrame();
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const std::filesystem::path pictures = argc > 1 ? argv[1] : "Data";
+    const BenchFolder folder(std::filesystem::absolute(pictures),
+                             "Anna\r\nBen\r\n2\r\n2\r\n1366\r\n768\r\n0");
+    if (!startUp()) {
+        std::fprintf(stderr, "live bench: the game did not start\n");
+        return 1;
+    }
+    scriptedInput(true);
+    seedRandom(5);
+    // A player reaches the title screen long after the pictures are decoded.
+    for (int slot = 0; slot < 4096; ++slot) spriteLoaded(slot);
+
+    const Row rows[] = {measure("title screen", titleScreen), measure("stress game", stressGame)};
+    const std::string path = presentationPath();
+    setFlipHook(nullptr, nullptr);
+    shutDown(false);
+
+    std::printf("Presentation: %s\n\n", path.c_str());
+    std::printf(
+        "| 20 s of            | CPU, %% of a core | X server | frame median ms | "
+        "p99 ms | frames > 17.5 ms |\n");
+    std::printf(
+        "|--------------------|------------------|----------|-----------------|--------|"
+        "------------------|\n");
+    for (const Row& r : rows) {
+        char server[16] = "-";
+        if (r.serverShare >= 0)
+            std::snprintf(server, sizeof server, "%.0f %%", r.serverShare * 100);
+        std::printf("| %-18s | %14.1f %% | %8s | %15.2f | %6.2f | %5d of %6d |\n", r.name.c_str(),
+                    r.cpuShare * 100, server, r.median, r.p99, r.late, r.frames);
+    }
+    return 0;
+}
