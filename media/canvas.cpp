@@ -52,8 +52,6 @@ struct Drawer {
     pixman_image_t* mask = nullptr;
     pixman_image_t* channelMask = nullptr;  // one alpha per colour channel
     SDL_Thread* thread = nullptr;
-    SDL_sem* go = nullptr;
-    std::atomic<bool> asleep{false};
 };
 
 struct Band {
@@ -69,8 +67,6 @@ constexpr int kMaxBands = kMaxThreads * kBandsPerThread;
 // Frames covering less than this many pixels in all are drawn by the calling
 // thread alone: waking the helpers would cost more than it saves.
 constexpr std::int64_t kBandedPixels = 200'000;
-// How long a helper looks out for bands before it sleeps.
-constexpr int kLookOutMs = 2;
 // Rows are weighed in groups of this many to place the band boundaries.
 constexpr int kRowsPerBucket = 16;
 constexpr int kBuckets = (kCanvasHeight + kRowsPerBucket - 1) / kRowsPerBucket;
@@ -91,7 +87,8 @@ std::array<std::int64_t, kBuckets> gWeights{};
 // waking after the frame is done finds a count of 0.
 std::atomic<std::uint64_t> gOffer{0};
 std::atomic<int> gBandsDone{0};
-std::atomic<std::uint64_t> gFrame{0};  // counts the frames offered in bands
+// Counts the frames offered in bands; the helpers sleep on it between them.
+std::atomic<std::uint32_t> gFrame{0};
 std::atomic<bool> gQuitting{false};
 
 pixman_image_t* onePixel(std::uint32_t* pixel) {
@@ -114,8 +111,6 @@ void tearDownDrawer(Drawer& d) {
         if (image) pixman_image_unref(image);
     d.dest = d.source = d.mask = d.channelMask = nullptr;
     d.thread = nullptr;
-    d.go = nullptr;
-    d.asleep = false;
 }
 
 // Bresenham over 64-bit values, both end points drawn; only the rows from
@@ -202,45 +197,22 @@ void drawOfferedBands(Drawer& d) {
     }
 }
 
-// A helper woken for a frame looks out for its bands for a while instead of
-// sleeping again at once: it is woken as soon as a frame is known to be worth
-// banding, while that frame's drawing is still being recorded. When frames
-// come back to back (the machine is behind, or a benchmark) it also looks out
-// for the next frame after drawing, since a thread woken from sleep can take
-// milliseconds to run on a busy virtual machine. At an even 60 frames a
-// second it sleeps between frames.
+// A helper sleeps until a frame is offered in bands, takes bands until none
+// is left and sleeps again: between frames, and through frames too small to
+// band, it costs nothing. One that wakes late finds the bands taken by the
+// others and goes back to sleep.
 int helperThread(void* data) {
     Drawer& d = *static_cast<Drawer*>(data);
-    std::uint64_t seen = 0;  // the last frame it looked at
-    const Uint64 lookOut = SDL_GetPerformanceFrequency() * kLookOutMs / 1000;
-    Uint64 seenAt = 0;
-    bool drew = false, backToBack = false;
+    std::uint32_t seen = gFrame.load();
     for (;;) {
-        const Uint64 giveUp = SDL_GetPerformanceCounter() + (drew && !backToBack ? 0 : lookOut);
-        while (!gQuitting.load() && gFrame.load() == seen && SDL_GetPerformanceCounter() < giveUp)
-            std::this_thread::yield();
+        // Quitting is set before the last wake-up: a helper that starts (or
+        // loops) after that wake-up sees it here instead of sleeping for ever.
         if (gQuitting.load()) return 0;
-        if (gFrame.load() != seen) {
-            const Uint64 now = SDL_GetPerformanceCounter();
-            backToBack = seenAt != 0 && now - seenAt < 2 * lookOut;
-            seenAt = now;
-            seen = gFrame.load();
-            drawOfferedBands(d);
-            drew = true;
-            continue;
-        }
-        drew = false;
-        // Either this sees the next frame, or the caller sees it asleep and
-        // wakes it.
-        d.asleep.store(true);
-        if (gFrame.load() == seen && !gQuitting.load()) SDL_SemWait(d.go);
-        d.asleep.store(false);
+        gFrame.wait(seen);
+        if (gQuitting.load()) return 0;
+        seen = gFrame.load();
+        drawOfferedBands(d);
     }
-}
-
-void wakeHelpers() {
-    for (int i = 1; i < gThreads; ++i)
-        if (gDrawers[i].asleep.load()) SDL_SemPost(gDrawers[i].go);
 }
 
 void startHelpers() {
@@ -252,10 +224,8 @@ void startHelpers() {
     for (int i = 1; i < wanted; ++i) {
         Drawer& d = gDrawers[i];
         setUpDrawer(d);
-        d.go = SDL_CreateSemaphore(0);
-        if (d.go) d.thread = SDL_CreateThread(helperThread, "pomvex-draw", &d);
+        d.thread = SDL_CreateThread(helperThread, "pomvex-draw", &d);
         if (!d.thread) {
-            if (d.go) SDL_DestroySemaphore(d.go);
             tearDownDrawer(d);
             break;
         }
@@ -265,11 +235,9 @@ void startHelpers() {
 
 void stopHelpers() {
     gQuitting = true;
-    for (int i = 1; i < gThreads; ++i) {
-        SDL_SemPost(gDrawers[i].go);
-        SDL_WaitThread(gDrawers[i].thread, nullptr);
-        SDL_DestroySemaphore(gDrawers[i].go);
-    }
+    gFrame.fetch_add(1);
+    gFrame.notify_all();
+    for (int i = 1; i < gThreads; ++i) SDL_WaitThread(gDrawers[i].thread, nullptr);
     for (Drawer& d : gDrawers) tearDownDrawer(d);
     gThreads = 1;
 }
@@ -312,10 +280,8 @@ void readyForSharing(pixman_image_t* image) {
 }
 
 void record(const Command& c) {
-    const bool wasSmall = gPixelsRecorded < kBandedPixels;
     gPixelsRecorded += (c.bottom - c.top) * drawnWidth(c);
     gCommands.push_back(c);
-    if (wasSmall && gPixelsRecorded >= kBandedPixels) wakeHelpers();
 }
 
 }  // namespace
@@ -367,7 +333,7 @@ void finishDrawingNow() {
         gBandsDone.store(0);
         gOffer.store(static_cast<std::uint64_t>(bands) << 32);
         gFrame.fetch_add(1);
-        wakeHelpers();
+        gFrame.notify_all();
         drawOfferedBands(gDrawers[0]);
         // Only bands a helper has begun are left: a short wait.
         while (gBandsDone.load(std::memory_order_acquire) < bands) std::this_thread::yield();
