@@ -11,8 +11,19 @@
 namespace media_internal {
 namespace {
 
+// A rectangle of a picture, in its own pixels.
+struct Area {
+    int x = 0, y = 0, w = 0, h = 0;
+};
+
 struct Sprite {
     std::vector<std::uint32_t> pixels;  // premultiplied 0xAARRGGBB
+    // For a large picture with clear parts (the title screen's layers, the
+    // auras): the blocks that hold anything to see, joined along their rows.
+    // Drawing over the canvas touches only these; elsewhere the picture
+    // would leave the canvas as it is anyway.
+    bool sparse = false;
+    std::vector<Area> visible;
     pixman_image_t* image = nullptr;
     int w = 0, h = 0;
     int clipX = 0, clipY = 0, clipW = 0, clipH = 0;
@@ -60,12 +71,50 @@ std::uint64_t gPixelsVersion = 0;
 
 void attach(Sprite& s, int w, int h, int mode);
 
+// Pictures from this size on are looked at for clear blocks.
+constexpr std::int64_t kSparseFromPixels = 200 * 200;
+constexpr int kBlock = 32;
+
+void findVisibleAreas(Sprite& s) {
+    s.sparse = false;
+    s.visible.clear();
+    if (std::int64_t{s.w} * s.h < kSparseFromPixels) return;
+    const auto blockVisible = [&s](int bx, int by) {
+        for (int y = by; y < std::min(by + kBlock, s.h); ++y)
+            for (int x = bx; x < std::min(bx + kBlock, s.w); ++x)
+                if (s.pixels[static_cast<std::size_t>(y) * s.w + x] >> 24) return true;
+        return false;
+    };
+    std::int64_t covered = 0;
+    std::vector<Area> areas;
+    for (int by = 0; by < s.h; by += kBlock) {
+        const int h = std::min(kBlock, s.h - by);
+        for (int bx = 0; bx < s.w;) {
+            if (!blockVisible(bx, by)) {
+                bx += kBlock;
+                continue;
+            }
+            int end = bx + kBlock;
+            while (end < s.w && blockVisible(end, by)) end += kBlock;
+            end = std::min(end, s.w);
+            areas.push_back({bx, by, end - bx, h});
+            covered += std::int64_t{end - bx} * h;
+            bx = end;
+        }
+    }
+    // Worth it only where a good part of the picture can be left out.
+    if (covered * 4 > std::int64_t{s.w} * s.h * 3) return;
+    s.sparse = true;
+    s.visible = std::move(areas);
+}
+
 // Fills an empty slot with a prepared picture, handing its pixels over: a
 // canvas-sized picture is not copied a second time.
 void adopt(Sprite& s, DecodedImage& picture, int mode) {
     s.pixels = std::move(picture.pixels);
     attach(s, picture.width, picture.height, mode);
     s.uniform = picture.uniform;
+    findVisibleAreas(s);
 }
 
 Sprite* sprite(int slot) {
@@ -101,6 +150,8 @@ void attach(Sprite& s, int w, int h, int mode) {
     s.clipX = s.clipY = 0;
     s.mode = mode;
     s.uniform = false;
+    s.sparse = false;
+    s.visible.clear();
     s.version = ++gPixelsVersion;
 }
 
@@ -129,6 +180,33 @@ CanvasDraw drawOf(const Sprite& s, pixman_op_t op, int x, int y) {
     d.srcX = s.clipX;
     d.srcY = s.clipY;
     return d;
+}
+
+// Records a draw of the slot's displayed rectangle at (x, y), as `base`
+// describes it. For an operation that leaves the canvas alone where the
+// picture is clear (over, out-reverse, add), a sparse picture is drawn only
+// where it has something to show.
+void drawVisible(const Sprite& s, const CanvasDraw& base) {
+    if (!s.sparse) {
+        drawOnCanvas(base);
+        return;
+    }
+    for (const Area& a : s.visible) {
+        const int left = std::max(a.x, s.clipX), right = std::min(a.x + a.w, s.clipX + s.clipW);
+        const int top = std::max(a.y, s.clipY), bottom = std::min(a.y + a.h, s.clipY + s.clipH);
+        if (left >= right || top >= bottom) continue;
+        const std::int64_t x = std::int64_t{base.x} + (left - s.clipX);
+        const std::int64_t y = std::int64_t{base.y} + (top - s.clipY);
+        if (outsideCanvas(x, y, right - left, bottom - top)) continue;
+        CanvasDraw d = base;
+        d.x = static_cast<int>(x);
+        d.y = static_cast<int>(y);
+        d.w = right - left;
+        d.h = bottom - top;
+        d.srcX = left;
+        d.srcY = top;
+        drawOnCanvas(d);
+    }
 }
 
 // Opacity below 255 draws through a solid mask; at 255 pixman's path without
@@ -213,7 +291,7 @@ void drawOpaque(int slot, int x, int y) {
 
 void drawTransparent(int slot, int x, int y) {
     if (!gDrawing) return;
-    if (Sprite* s = sprite(slot)) drawOnCanvas(drawOf(*s, PIXMAN_OP_OVER, x, y));
+    if (Sprite* s = sprite(slot)) drawVisible(*s, drawOf(*s, PIXMAN_OP_OVER, x, y));
 }
 
 void drawTinted(int slot, int x, int y, int colour) {
@@ -223,11 +301,11 @@ void drawTinted(int slot, int x, int y, int colour) {
     // Each colour channel is scaled by the tint while the coverage stays the
     // picture's own: first cut the picture's shape out of the canvas, then
     // add the tinted colours into the hole.
-    drawOnCanvas(drawOf(*s, PIXMAN_OP_OUT_REVERSE, x, y));
+    drawVisible(*s, drawOf(*s, PIXMAN_OP_OUT_REVERSE, x, y));
     CanvasDraw add = drawOf(*s, PIXMAN_OP_ADD, x, y);
     add.maskKind = MaskKind::SolidPerChannel;
     add.maskColour = 0xFF000000u | colourToRgb(colour);
-    drawOnCanvas(add);
+    drawVisible(*s, add);
 }
 
 void drawTranslucent(int slot, int x, int y, int opacity) {
@@ -239,7 +317,7 @@ void drawTranslucent(int slot, int x, int y, int opacity) {
     if (composeUniform(*s, x, y, opacity)) return;
     CanvasDraw d = drawOf(*s, PIXMAN_OP_OVER, x, y);
     setOpacity(d, opacity);
-    drawOnCanvas(d);
+    drawVisible(*s, d);
 }
 
 void fillAdditive(int x, int y, int w, int h, int red, int green, int blue) {

@@ -31,6 +31,35 @@ TestPicture framedSquare() {
     return p;
 }
 
+TEST_F(Sprites, ALargeMostlyClearPictureDrawsExactlyItsVisiblePixelsWhereverClipped) {
+    // Clear but for a few squares, some across the blocks the drawing skips
+    // by, one at the very edge.
+    TestPicture p(300, 300, kMagenta);
+    const int squares[][3] = {{5, 5, 20}, {28, 60, 10}, {150, 140, 70}, {285, 290, 10}};
+    for (const auto& [left, top, size] : squares)
+        for (int y = top; y < top + size; ++y)
+            for (int x = left; x < left + size; ++x) p.at(x, y) = 0xFF000000u | (x << 8) | y;
+    writeBmp24("sparse.bmp", p);
+    ASSERT_NE(loadSprite(1, "sparse.bmp", 0), 0);
+    for (const bool clipped : {false, true}) {
+        SCOPED_TRACE(clipped);
+        clearCanvas(rgb(10, 20, 30));
+        const int cx = clipped ? 27 : 0, cy = clipped ? 61 : 0;
+        clip(1, cx, cy, clipped ? 240 : 300, clipped ? 235 : 300);
+        drawTransparent(1, 100, 50);
+        for (int y = 40; y < 360; ++y)
+            for (int x = 90; x < 410; ++x) {
+                const int px = x - 100 + cx, py = y - 50 + cy;
+                const bool inside = x >= 100 && y >= 50 && x < 100 + width(1) && y < 50 + height(1);
+                const std::uint32_t want =
+                    inside && (p.at(px, py) >> 24) && p.at(px, py) != kMagenta
+                        ? p.at(px, py) & 0xFFFFFF
+                        : 0x0A141Eu;
+                ASSERT_EQ(canvasPixel(x, y), want) << x << "," << y;
+            }
+    }
+}
+
 TEST_F(Sprites, JpegColoursComeOutAsTheyWentIn) {
     // Red, green and blue stripes 16 pixels wide, one per colour block.
     TestPicture stripes(48, 16, 0xFFFF0000);
