@@ -3,6 +3,8 @@
 
 #include <pixman.h>
 
+struct SDL_Window;
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -86,6 +88,14 @@ bool canvasReady();
 // The canvas, x8r8g8b8, kCanvasWidth x kCanvasHeight, with everything drawn.
 pixman_image_t* canvas();
 std::uint32_t* canvasBits();
+
+// Putting the canvas on the screen (presentation.cpp): through the
+// accelerated renderer, or the window's own surface where the renderer would
+// be OpenGL drawn by the processor.
+bool openPresentation(SDL_Window* window, bool headless);
+void present();
+void presentationDeviceReset();
+void closePresentation();
 
 void initCanvas();
 void shutdownCanvas();

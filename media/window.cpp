@@ -1,13 +1,16 @@
 // The window, frame pacing, input and message boxes through SDL2.
 //
-// The canvas is uploaded into one streaming texture per frame and scaled into
-// the window by an SDL_Renderer, with black bands where the window is not
-// 16:9. The game was tuned for 60 steps a second, so flip() paces the loop to
-// that from the wall clock: a 144 Hz display must not run it 2.4 times fast.
+// How the canvas gets into the window is presentation.cpp's business. The
+// game was tuned for 60 steps a second, so flip() paces the loop to that from
+// the wall clock: a 144 Hz display must not run it 2.4 times fast. It sleeps
+// to each frame's deadline rather than watching the clock, so a game that has
+// nothing to do between frames leaves the processor alone.
 #include <SDL.h>
+#include <time.h>
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -20,8 +23,6 @@ using namespace media_internal;
 namespace {
 
 SDL_Window* gWindow = nullptr;
-SDL_Renderer* gRenderer = nullptr;
-SDL_Texture* gTexture = nullptr;
 bool gVideoReady = false;
 bool gHeadless = false;
 bool gCloseRequested = false;
@@ -39,11 +40,10 @@ std::array<bool, 256> gScriptKeys{};
 int gScriptMouseX = 0, gScriptMouseY = 0;
 bool gScriptButton = false;
 
-// The OpenGL renderer string behind an OpenGL renderer ("llvmpipe ..."), or
-// empty.
-char gGlRenderer[128] = "";
-
-Uint64 gNextFrame = 0;
+// Frame deadlines on the monotonic clock: the n-th frame after gPaceStart is
+// due at gPaceStart + n/60 s, counted exactly so that no rounding drifts.
+std::int64_t gPaceStart = 0;
+std::int64_t gPacedFrames = 0;
 long long gFlips = 0;
 FlipHook gFlipHook = nullptr;
 void* gFlipContext = nullptr;
@@ -182,32 +182,12 @@ void pumpEvents() {
                     gLiveMouseButton = e.type == SDL_MOUSEBUTTONDOWN;
                 break;
             case SDL_RENDER_DEVICE_RESET:
-                // The texture went with the device: make a new one; the next
-                // flip uploads the canvas into it anyway.
-                if (gTexture) SDL_DestroyTexture(gTexture);
-                gTexture =
-                    SDL_CreateTexture(gRenderer, SDL_PIXELFORMAT_RGB888,
-                                      SDL_TEXTUREACCESS_STREAMING, kCanvasWidth, kCanvasHeight);
+                presentationDeviceReset();
                 break;
             default:
                 break;
         }
     }
-}
-
-// The renderer's OpenGL context is current right after it is made.
-void readGlRenderer() {
-    gGlRenderer[0] = '\0';
-    SDL_RendererInfo info;
-    if (!gRenderer || SDL_GetRendererInfo(gRenderer, &info) != 0 ||
-        std::strncmp(info.name, "opengl", 6) != 0)
-        return;
-    using GetString = const unsigned char* (*)(unsigned int);
-    auto getString = reinterpret_cast<GetString>(SDL_GL_GetProcAddress("glGetString"));
-    constexpr unsigned int kGlRenderer = 0x1F01;  // GL_RENDERER
-    const unsigned char* name = getString ? getString(kGlRenderer) : nullptr;
-    if (name)
-        std::snprintf(gGlRenderer, sizeof gGlRenderer, "%s", reinterpret_cast<const char*>(name));
 }
 
 bool displayAvailable() {
@@ -217,26 +197,34 @@ bool displayAvailable() {
     return gVideoReady;
 }
 
+constexpr std::int64_t kNsPerSecond = 1'000'000'000;
+
+std::int64_t monotonicNs() {
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return std::int64_t{now.tv_sec} * kNsPerSecond + now.tv_nsec;
+}
+
+void sleepUntil(std::int64_t deadlineNs) {
+    const timespec deadline{static_cast<time_t>(deadlineNs / kNsPerSecond),
+                            static_cast<long>(deadlineNs % kNsPerSecond)};
+    while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &deadline, nullptr) == EINTR) {
+    }
+}
+
 void paceFrame() {
     if (gHeadless) return;
-    const Uint64 frequency = SDL_GetPerformanceFrequency();
-    const Uint64 period = frequency / 60;
-    Uint64 now = SDL_GetPerformanceCounter();
-    if (gNextFrame == 0 || now > gNextFrame + period) {
+    const std::int64_t now = monotonicNs();
+    const std::int64_t due = gPaceStart + (gPacedFrames + 1) * kNsPerSecond / 60;
+    if (gPaceStart == 0 || now > due + kNsPerSecond / 60) {
         // First frame, or far behind (a stall, a dragged window): start afresh
         // rather than racing to catch up.
-        gNextFrame = now + period;
+        gPaceStart = now;
+        gPacedFrames = 0;
         return;
     }
-    if (now < gNextFrame) {
-        // Sleep most of the wait, spin the last stretch for an even beat.
-        const Uint64 spinWindow = frequency / 500;  // 2 ms
-        if (gNextFrame - now > spinWindow)
-            SDL_Delay(static_cast<Uint32>((gNextFrame - now - spinWindow) * 1000 / frequency));
-        while (SDL_GetPerformanceCounter() < gNextFrame) {
-        }
-    }
-    gNextFrame += period;
+    if (now < due) sleepUntil(due);
+    ++gPacedFrames;
 }
 
 }  // namespace
@@ -263,17 +251,15 @@ void shutdownMedia() {
     shutdownCanvas();
     shutdownText();
     shutdownSprites();
-    if (gTexture) SDL_DestroyTexture(gTexture);
-    if (gRenderer) SDL_DestroyRenderer(gRenderer);
+    closePresentation();
     if (gWindow) SDL_DestroyWindow(gWindow);
-    gTexture = nullptr;
-    gRenderer = nullptr;
     gWindow = nullptr;
     if (gVideoReady) SDL_Quit();
     gVideoReady = false;
     gScripted = false;
     gFlipHook = nullptr;
-    gNextFrame = 0;
+    gPaceStart = 0;
+    gPacedFrames = 0;
 }
 
 DisplaySize primaryDisplaySize() {
@@ -305,42 +291,18 @@ bool openScreen(int width, int height, const char* title) {
     }
     SDL_GetWindowSize(gWindow, &gWindowW, &gWindowH);
     SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "linear");
-    if (!gHeadless) {
-        // Vsync only where the display beats at 60 Hz: elsewhere it would set
-        // the game's pace instead of the clock.
-        SDL_DisplayMode mode;
-        const bool sixty = SDL_GetCurrentDisplayMode(0, &mode) == 0 && mode.refresh_rate >= 59 &&
-                           mode.refresh_rate <= 61;
-        gRenderer = SDL_CreateRenderer(
-            gWindow, -1, SDL_RENDERER_ACCELERATED | (sixty ? SDL_RENDERER_PRESENTVSYNC : 0));
-    }
-    if (!gRenderer) gRenderer = SDL_CreateRenderer(gWindow, -1, SDL_RENDERER_SOFTWARE);
-    readGlRenderer();
-    if (!gRenderer) {
-        std::fprintf(stderr, "pomvex: %s\n", SDL_GetError());
-        return false;
-    }
-    gTexture = SDL_CreateTexture(gRenderer, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_STREAMING,
-                                 kCanvasWidth, kCanvasHeight);
+    if (!openPresentation(gWindow, gHeadless)) return false;
     SDL_ShowCursor(SDL_DISABLE);
     SDL_SetWindowGrab(gWindow, SDL_TRUE);
     int mx = 0, my = 0;
     SDL_GetMouseState(&mx, &my);
     setLiveMouse(mx, my);
-    return gTexture != nullptr;
+    return true;
 }
 
 void flip() {
     finishDrawingNow();
-    if (gRenderer && gTexture) {
-        SDL_UpdateTexture(gTexture, nullptr, canvasBits(), kCanvasWidth * 4);
-        SDL_SetRenderDrawColor(gRenderer, 0, 0, 0, 255);
-        SDL_RenderClear(gRenderer);
-        const CanvasPlacement p = canvasPlacement(gWindowW, gWindowH);
-        const SDL_Rect target{p.x, p.y, p.width, p.height};
-        SDL_RenderCopy(gRenderer, gTexture, nullptr, &target);
-        SDL_RenderPresent(gRenderer);
-    }
+    present();
     pumpEvents();
     paceFrame();
     ++gFlips;
@@ -354,15 +316,6 @@ void setFlipHook(FlipHook hook, void* context) {
 
 long long flipCount() {
     return gFlips;
-}
-
-std::string presentationPath() {
-    if (!gRenderer) return "none";
-    SDL_RendererInfo info;
-    if (SDL_GetRendererInfo(gRenderer, &info) != 0) return "unknown renderer";
-    std::string path = std::string("renderer ") + info.name;
-    if (gGlRenderer[0]) path += std::string(" (") + gGlRenderer + ")";
-    return path;
 }
 
 bool pollWindowEvents() {

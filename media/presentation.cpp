@@ -1,0 +1,201 @@
+// How the canvas reaches the screen.
+//
+// With a real graphics card the canvas goes up into one streaming texture and
+// the accelerated renderer scales it into the window. Where "accelerated"
+// means OpenGL drawn by the processor (llvmpipe and its kin: virtual
+// machines, machines without a driver) that costs most of a core at 60
+// frames a second, so there the canvas is copied straight into the window's
+// own surface instead (X11 shared memory), scaled with pixman only when the
+// window differs from the canvas. Either way the canvas keeps its shape, with
+// black bands where the window's shape differs.
+#include <SDL.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "media/media_internal.h"
+
+namespace media_internal {
+namespace {
+
+SDL_Window* gWindow = nullptr;
+SDL_Renderer* gRenderer = nullptr;
+SDL_Texture* gTexture = nullptr;
+bool gOnSurface = false;
+std::string gPath = "none";
+
+// The surface path's view of the window's pixels, made again whenever SDL
+// hands out another surface (a new size).
+SDL_Surface* gSurface = nullptr;
+pixman_image_t* gSurfaceImage = nullptr;
+// The canvas's pixels once more, scaled to the window: a view of its own, so
+// the canvas itself is never seen through a transform.
+pixman_image_t* gScaledCanvas = nullptr;
+int gPlacedW = 0, gPlacedH = 0;  // the window size the transform was set for
+
+// The OpenGL renderer string of the renderer just made, whose context is
+// current; empty for renderers that are not OpenGL.
+std::string glRendererName() {
+    SDL_RendererInfo info;
+    if (SDL_GetRendererInfo(gRenderer, &info) != 0 || std::strncmp(info.name, "opengl", 6) != 0)
+        return "";
+    using GetString = const unsigned char* (*)(unsigned int);
+    auto getString = reinterpret_cast<GetString>(SDL_GL_GetProcAddress("glGetString"));
+    constexpr unsigned int kGlRenderer = 0x1F01;  // GL_RENDERER
+    const unsigned char* name = getString ? getString(kGlRenderer) : nullptr;
+    return name ? reinterpret_cast<const char*>(name) : "";
+}
+
+bool drawnByTheProcessor(const std::string& glName) {
+    for (const char* software : {"llvmpipe", "softpipe", "swrast", "Software Rasterizer"})
+        if (glName.find(software) != std::string::npos) return true;
+    return false;
+}
+
+void forgetSurfaceImage() {
+    if (gSurfaceImage) pixman_image_unref(gSurfaceImage);
+    if (gScaledCanvas) pixman_image_unref(gScaledCanvas);
+    gSurfaceImage = gScaledCanvas = nullptr;
+    gSurface = nullptr;
+    gPlacedW = gPlacedH = 0;
+}
+
+bool createTexture() {
+    if (gTexture) SDL_DestroyTexture(gTexture);
+    gTexture = SDL_CreateTexture(gRenderer, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_STREAMING,
+                                 kCanvasWidth, kCanvasHeight);
+    return gTexture != nullptr;
+}
+
+void presentWithRenderer() {
+    SDL_UpdateTexture(gTexture, nullptr, canvasBits(), kCanvasWidth * 4);
+    SDL_SetRenderDrawColor(gRenderer, 0, 0, 0, 255);
+    SDL_RenderClear(gRenderer);
+    int w = 0, h = 0;
+    SDL_GetWindowSize(gWindow, &w, &h);
+    const CanvasPlacement p = canvasPlacement(w, h);
+    const SDL_Rect target{p.x, p.y, p.width, p.height};
+    SDL_RenderCopy(gRenderer, gTexture, nullptr, &target);
+    SDL_RenderPresent(gRenderer);
+}
+
+// Points the surface's pixman view at the window's current surface and, for
+// a window of another size than the canvas, sets the scaling and paints the
+// bands black once; they stay black, since only the canvas's place is
+// written afterwards.
+bool readySurface() {
+    SDL_Surface* surface = SDL_GetWindowSurface(gWindow);
+    if (!surface || surface->format->BytesPerPixel != 4) return false;
+    if (surface == gSurface && surface->w == gPlacedW && surface->h == gPlacedH) return true;
+    forgetSurfaceImage();
+    gSurfaceImage =
+        pixman_image_create_bits(PIXMAN_x8r8g8b8, surface->w, surface->h,
+                                 static_cast<std::uint32_t*>(surface->pixels), surface->pitch);
+    gScaledCanvas = pixman_image_create_bits(PIXMAN_x8r8g8b8, kCanvasWidth, kCanvasHeight,
+                                             canvasBits(), kCanvasWidth * 4);
+    if (!gSurfaceImage || !gScaledCanvas) {
+        forgetSurfaceImage();
+        return false;
+    }
+    gSurface = surface;
+    gPlacedW = surface->w;
+    gPlacedH = surface->h;
+    SDL_FillRect(surface, nullptr, 0);
+    const CanvasPlacement p = canvasPlacement(surface->w, surface->h);
+    pixman_transform_t scale;
+    pixman_transform_init_scale(&scale, pixman_double_to_fixed(double(kCanvasWidth) / p.width),
+                                pixman_double_to_fixed(double(kCanvasHeight) / p.height));
+    pixman_image_set_transform(gScaledCanvas, &scale);
+    pixman_image_set_filter(gScaledCanvas, PIXMAN_FILTER_BILINEAR, nullptr, 0);
+    return true;
+}
+
+void presentOnSurface() {
+    if (!readySurface()) return;
+    const CanvasPlacement p = canvasPlacement(gSurface->w, gSurface->h);
+    const bool locked = SDL_MUSTLOCK(gSurface) ? SDL_LockSurface(gSurface) == 0 : true;
+    if (!locked) return;
+    if (p.width == kCanvasWidth && p.height == kCanvasHeight) {
+        const std::uint32_t* from = canvasBits();
+        auto* to = static_cast<unsigned char*>(gSurface->pixels) +
+                   static_cast<std::ptrdiff_t>(p.y) * gSurface->pitch + p.x * 4;
+        for (int row = 0; row < kCanvasHeight; ++row)
+            std::memcpy(to + static_cast<std::ptrdiff_t>(row) * gSurface->pitch,
+                        from + static_cast<std::ptrdiff_t>(row) * kCanvasWidth, kCanvasWidth * 4);
+    } else {
+        finishDrawingNow();
+        pixman_image_composite32(PIXMAN_OP_SRC, gScaledCanvas, nullptr, gSurfaceImage, 0, 0, 0, 0,
+                                 p.x, p.y, p.width, p.height);
+    }
+    if (SDL_MUSTLOCK(gSurface)) SDL_UnlockSurface(gSurface);
+    SDL_UpdateWindowSurface(gWindow);
+}
+
+}  // namespace
+
+bool openPresentation(SDL_Window* window, bool headless) {
+    gWindow = window;
+    if (!headless) {
+        // Vsync only where the display beats at 60 Hz: elsewhere it would set
+        // the game's pace instead of the clock.
+        SDL_DisplayMode mode;
+        const bool sixty = SDL_GetCurrentDisplayMode(0, &mode) == 0 && mode.refresh_rate >= 59 &&
+                           mode.refresh_rate <= 61;
+        gRenderer = SDL_CreateRenderer(
+            window, -1, SDL_RENDERER_ACCELERATED | (sixty ? SDL_RENDERER_PRESENTVSYNC : 0));
+    }
+    const std::string glName = gRenderer ? glRendererName() : "";
+    if (gRenderer && !drawnByTheProcessor(glName) && createTexture()) {
+        SDL_RendererInfo info;
+        SDL_GetRendererInfo(gRenderer, &info);
+        gPath = std::string("accelerated renderer ") + info.name +
+                (glName.empty() ? "" : " (" + glName + ")");
+        return true;
+    }
+    // No graphics card to speak of: the window's own surface.
+    if (gTexture) SDL_DestroyTexture(gTexture);
+    if (gRenderer) SDL_DestroyRenderer(gRenderer);
+    gTexture = nullptr;
+    gRenderer = nullptr;
+    gOnSurface = true;
+    // Left to itself SDL would back the window's surface with a renderer
+    // again, OpenGL and all; the surface is to be X11's own shared memory.
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+    if (!readySurface()) {
+        std::fprintf(stderr, "pomvex: %s\n", SDL_GetError());
+        return false;
+    }
+    gPath = std::string("window surface (") + SDL_GetCurrentVideoDriver() + ")";
+    if (!glName.empty()) gPath += ", instead of OpenGL by " + glName;
+    return true;
+}
+
+void present() {
+    if (gRenderer && gTexture)
+        presentWithRenderer();
+    else if (gOnSurface)
+        presentOnSurface();
+}
+
+void presentationDeviceReset() {
+    // The texture went with the device; the next flip uploads into a new one.
+    if (gRenderer) createTexture();
+}
+
+void closePresentation() {
+    forgetSurfaceImage();
+    if (gTexture) SDL_DestroyTexture(gTexture);
+    if (gRenderer) SDL_DestroyRenderer(gRenderer);
+    gTexture = nullptr;
+    gRenderer = nullptr;
+    gOnSurface = false;
+    gWindow = nullptr;
+    gPath = "none";
+}
+
+}  // namespace media_internal
+
+std::string presentationPath() {
+    return media_internal::gPath;
+}
