@@ -1,0 +1,43 @@
+// The canvas on a real X display without OpenGL hardware (Xvfb): it goes
+// through the window's own surface, scaled to the window, with black bands
+// where the window's shape differs from the canvas's.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "media/media_layer.h"
+#include "test_support/x_session.h"
+
+TEST(Presentation, TheCanvasFillsTheWindowWithBlackBandsOnEitherSide) {
+    XSession x(1366, 1000);
+    ASSERT_TRUE(x.running());
+    setenv("SDL_VIDEODRIVER", "x11", 1);
+    setenv("DISPLAY", x.display().c_str(), 1);
+    struct Case {
+        int w, h;
+        int inside[2], band[2];  // a window pixel of the canvas, one of a band
+    };
+    // 1200 x 900 is narrower than 16:9: 112.5 rows above and below, rounded
+    // away from zero to 113. 1366 x 600 is wider: 149.67 columns either
+    // side, rounded to 150.
+    const Case cases[] = {{1200, 900, {600, 113}, {600, 112}}, {1366, 600, {150, 300}, {149, 300}}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.w);
+        ASSERT_TRUE(initMedia());
+        ASSERT_TRUE(openScreen(c.w, c.h, "Pomvex"));
+        EXPECT_EQ(presentationPath().rfind("window surface", 0), 0u) << presentationPath();
+        // The window may still be on its way to the screen: flip until the
+        // canvas shows, as the game does sixty times a second.
+        eventually([&] {
+            clearCanvas(rgb(200, 100, 50));
+            flip();
+            return x.grab(c.inside[0], c.inside[1], 1, 1).at(0) != 0;
+        });
+        EXPECT_EQ(x.grab(c.inside[0], c.inside[1], 1, 1).at(0), 0xC86432u);
+        EXPECT_EQ(x.grab(c.w - 1 - c.inside[0], c.h - 1 - c.inside[1], 1, 1).at(0), 0xC86432u);
+        EXPECT_EQ(x.grab(c.band[0], c.band[1], 1, 1).at(0), 0u);
+        EXPECT_EQ(x.grab(c.w - 1 - c.band[0], c.h - 1 - c.band[1], 1, 1).at(0), 0u);
+        shutdownMedia();
+    }
+    unsetenv("SDL_VIDEODRIVER");
+}
