@@ -4,6 +4,7 @@
 #include <pixman.h>
 
 struct SDL_Window;
+union SDL_Event;
 
 #include <cstdint>
 #include <string>
@@ -96,6 +97,17 @@ bool openPresentation(SDL_Window* window, bool headless);
 void present();
 void presentationDeviceReset();
 void closePresentation();
+
+// The pads (gamepads.cpp): started and stopped with the media layer, fed
+// SDL's device events, read once per readKeyboard().
+void startPads(bool headless);
+void stopPads();
+void padEvent(const SDL_Event& event);
+void readPads();
+
+// A PNG of the canvas as it is, into "Bildschirmfotos/" (screenshot.cpp);
+// returns the file's path, or "" when it could not be written.
+std::string saveScreenshot();
 
 void initCanvas();
 void shutdownCanvas();

@@ -127,12 +127,50 @@ constexpr int OUmlaut = 0x27, AUmlaut = 0x28;  // Ö and Ä on a German keyboard
 constexpr int Up = 0xC8, Down = 0xD0, Left = 0xCB, Right = 0xCD;
 }  // namespace key
 
+// Also reads the pads and, once per press, acts on the keys that belong to
+// the window rather than the game: F11 or Alt+Return switches between the
+// window and fullscreen, F12 saves the next frame shown as a PNG in
+// "Bildschirmfotos/".
 void readKeyboard();
 bool keyHeld(int code);
 void readMouse();
 int mouseX();
 int mouseY();
 bool mouseButtonHeld(int button);
+
+// Other devices the game maps onto the keyboard and mouse (the pads): holds
+// a key, or the pointer's button, in this frame's state as if pressed; the
+// next readKeyboard() or readMouse() forgets it. movePointer moves the
+// pointer by whole canvas pixels and keeps it there.
+void holdKey(int code);
+void holdPointerButton();
+void movePointer(int dx, int dy);
+
+bool windowFullscreen();
+
+// ---- gamepads --------------------------------------------------------------
+// Pads as SDL's game-controller mapping names their controls: A at the
+// bottom of the four face buttons, B right, X left, Y on top. A pad takes the
+// lowest free place when it is plugged in and leaves it empty when it goes.
+
+constexpr int kMaxPads = 4;
+enum class PadButton { A, B, X, Y, Back, Start, Up, Down, Left, Right };
+constexpr int kPadButtonCount = 10;
+enum class PadAxis { LeftX, LeftY, RightX, RightY };  // -1 to 1, y down
+constexpr int kPadAxisCount = 4;
+struct PadState {
+    bool connected = false;
+    bool buttons[kPadButtonCount] = {};
+    double axes[kPadAxisCount] = {};
+    bool held(PadButton b) const { return buttons[static_cast<int>(b)]; }
+    double axis(PadAxis a) const { return axes[static_cast<int>(a)]; }
+};
+// The pad in a place as the last readKeyboard() found it.
+const PadState& padState(int place);
+// Whether a pad was unplugged before the last readKeyboard().
+bool padWentAway();
+// Shakes the pad in a place, where it has a motor: strength 0 to 1.
+void rumblePad(int place, double strength, int milliseconds);
 
 // ---- other services ------------------------------------------------------
 
@@ -178,3 +216,13 @@ std::uint32_t canvasPixel(int x, int y);
 const std::uint32_t* canvasPixels();  // kCanvasWidth * kCanvasHeight, 0xXXRRGGBB
 // Fixes the time of day reported by localTimeOfDay (hours < 0: the clock again).
 void scriptTimeOfDay(int hours, int minutes);
+// A pad for tests: a virtual one that SDL treats like any other. Returns a
+// handle, or -1.
+int attachVirtualPad();
+void detachVirtualPad(int handle);
+void setVirtualPadButton(int handle, PadButton button, bool down);
+void setVirtualPadAxis(int handle, PadAxis axis, double value);
+// The strength the pad's motor was last set to (0 once a rumble is over).
+double virtualPadRumble(int handle);
+// Where screenshots go, and what the last one was called ("" for none).
+std::string lastScreenshot();

@@ -45,6 +45,19 @@ bool gScriptButton = false;
 std::int64_t gPaceStart = 0;
 std::int64_t gPacedFrames = 0;
 long long gFlips = 0;
+
+// The keys that belong to the window rather than the game, as held at the
+// last readKeyboard(), so each acts once per press.
+bool gFullscreenKeyWasDown = false;
+bool gScreenshotKeyWasDown = false;
+bool gScreenshotWanted = false;
+bool gFullscreen = false;
+int gWindowedX = 0, gWindowedY = 0, gWindowedW = 0, gWindowedH = 0;
+std::string gLastScreenshot;
+
+namespace scan {
+constexpr int F11 = 0x57, F12 = 0x58, LeftAlt = 0x38, RightAlt = 0xB8, KeypadEnter = 0x9C;
+}
 FlipHook gFlipHook = nullptr;
 void* gFlipContext = nullptr;
 
@@ -166,6 +179,12 @@ void pumpEvents() {
                 // Keys let go while another window had the focus would stay
                 // down for ever otherwise.
                 if (e.window.event == SDL_WINDOWEVENT_FOCUS_LOST) gLiveKeys.fill(false);
+                if (e.window.event == SDL_WINDOWEVENT_SIZE_CHANGED)
+                    SDL_GetWindowSize(gWindow, &gWindowW, &gWindowH);
+                break;
+            case SDL_CONTROLLERDEVICEADDED:
+            case SDL_CONTROLLERDEVICEREMOVED:
+                padEvent(e);
                 break;
             case SDL_KEYDOWN:
             case SDL_KEYUP:
@@ -188,6 +207,46 @@ void pumpEvents() {
                 break;
         }
     }
+}
+
+// The game's window is borderless at the display's corner already, so
+// fullscreen is that window grown to the whole display, in the display's own
+// mode: what a window the size of the desktop looks like, which desktops
+// show above their panels. It works the same with a window manager or
+// without one (a window manager's fullscreen request goes unanswered where
+// there is none). Going back restores the window's size.
+void toggleFullscreen() {
+    if (!gWindow) return;
+    if (gFullscreen) {
+        SDL_SetWindowSize(gWindow, gWindowedW, gWindowedH);
+        SDL_SetWindowPosition(gWindow, gWindowedX, gWindowedY);
+    } else {
+        SDL_Rect display{};
+        if (SDL_GetDisplayBounds(std::max(SDL_GetWindowDisplayIndex(gWindow), 0), &display) != 0) {
+            std::fprintf(stderr, "pomvex: %s\n", SDL_GetError());
+            return;
+        }
+        SDL_GetWindowPosition(gWindow, &gWindowedX, &gWindowedY);
+        gWindowedW = gWindowW;
+        gWindowedH = gWindowH;
+        SDL_SetWindowPosition(gWindow, display.x, display.y);
+        SDL_SetWindowSize(gWindow, display.w, display.h);
+    }
+    gFullscreen = !gFullscreen;
+    SDL_GetWindowSize(gWindow, &gWindowW, &gWindowH);
+}
+
+// F11 or Alt+Return switch fullscreen, F12 asks for a screenshot: each once
+// per press. Alt+Return is the window's, so the game does not see Return.
+void windowKeys() {
+    const bool alt = gKeys[scan::LeftAlt] || gKeys[scan::RightAlt];
+    const bool enter = gKeys[key::Return] || gKeys[scan::KeypadEnter];
+    const bool fullscreenKey = gKeys[scan::F11] || (alt && enter);
+    if (fullscreenKey && !gFullscreenKeyWasDown) toggleFullscreen();
+    gFullscreenKeyWasDown = fullscreenKey;
+    if (alt) gKeys[key::Return] = gKeys[scan::KeypadEnter] = false;
+    if (gKeys[scan::F12] && !gScreenshotKeyWasDown) gScreenshotWanted = true;
+    gScreenshotKeyWasDown = gKeys[scan::F12];
 }
 
 bool displayAvailable() {
@@ -238,9 +297,12 @@ bool initMedia() {
         const char* driver = gVideoReady ? SDL_GetCurrentVideoDriver() : nullptr;
         gHeadless =
             !driver || std::strcmp(driver, "dummy") == 0 || std::strcmp(driver, "offscreen") == 0;
+        if (gVideoReady) startPads(gHeadless);
     }
     gCloseRequested = false;
     gFlips = 0;
+    gFullscreenKeyWasDown = gScreenshotKeyWasDown = gScreenshotWanted = gFullscreen = false;
+    gLastScreenshot.clear();
     gLiveKeys.fill(false);
     gKeys.fill(false);
     return gVideoReady;
@@ -254,6 +316,7 @@ void shutdownMedia() {
     closePresentation();
     if (gWindow) SDL_DestroyWindow(gWindow);
     gWindow = nullptr;
+    stopPads();
     if (gVideoReady) SDL_Quit();
     gVideoReady = false;
     gScripted = false;
@@ -303,6 +366,11 @@ bool openScreen(int width, int height, const char* title) {
 void flip() {
     finishDrawingNow();
     present();
+    if (gScreenshotWanted) {
+        // The canvas still holds exactly the frame just shown.
+        gScreenshotWanted = false;
+        gLastScreenshot = saveScreenshot();
+    }
     pumpEvents();
     paceFrame();
     ++gFlips;
@@ -336,7 +404,9 @@ void messageBox(std::string_view title, std::string_view text) {
 
 void readKeyboard() {
     pumpEvents();
+    readPads();
     gKeys = gScripted ? gScriptKeys : gLiveKeys;
+    windowKeys();
 }
 
 bool keyHeld(int code) {
@@ -358,6 +428,30 @@ int mouseY() {
 }
 bool mouseButtonHeld(int button) {
     return button == 1 && gMouseButton;
+}
+
+void holdKey(int code) {
+    if (code >= 0 && code < 256) gKeys[code] = true;
+}
+
+void holdPointerButton() {
+    gMouseButton = true;
+}
+
+void movePointer(int dx, int dy) {
+    gMouseX = std::clamp(gMouseX + dx, 0, kCanvasWidth - 1);
+    gMouseY = std::clamp(gMouseY + dy, 0, kCanvasHeight - 1);
+    // Where the pointer is stays where it was moved, until the mouse moves.
+    (gScripted ? gScriptMouseX : gLiveMouseX) = gMouseX;
+    (gScripted ? gScriptMouseY : gLiveMouseY) = gMouseY;
+}
+
+bool windowFullscreen() {
+    return gWindow && gFullscreen;
+}
+
+std::string lastScreenshot() {
+    return gLastScreenshot;
 }
 
 void scriptedInput(bool on) {

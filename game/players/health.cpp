@@ -3,12 +3,18 @@
 
 #include "game/players/forms.h"
 #include "game/shell/game_state.h"
+#include "game/shell/pads.h"
 
 void takeHit(Player& p, double damage) {
     // A smiley already in its grave cannot die a second time.
     if (p.form == kFormGrave) return;
     p.health -= damage;
-    if (p.health > 0) return;
+    const int playerIndex = &p == &secondPlayer() ? 1 : 0;
+    if (p.health > 0) {
+        if (damage > 0) rumbleForHit(playerIndex, false);
+        return;
+    }
+    rumbleForHit(playerIndex, true);
     // Into the grave for 1000 frames. The modifiers of the form it was in
     // stay until the grave ends; it turns inactive at this frame's form
     // update, so it may still steer and fire once.

@@ -5,6 +5,7 @@
 #include "game/players/steering.h"
 #include "game/shell/display.h"
 #include "game/shell/game_state.h"
+#include "game/shell/pads.h"
 #include "game/shell/picture_catalogue.h"
 #include "game/shell/screens.h"
 #include "game/shell/start_up.h"
@@ -56,6 +57,7 @@ void beginGame() {
 bool runGameFrame() {
     readMouse();
     readKeyboard();
+    applyPads(PadUse::Game);
     if (pollWindowEvents()) {
         game.closeRequested = true;
         return false;

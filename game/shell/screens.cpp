@@ -1,6 +1,7 @@
 #include "game/shell/screens.h"
 
 #include "game/shell/game_state.h"
+#include "game/shell/pads.h"
 #include "game/shell/picture_catalogue.h"
 
 namespace {
@@ -41,9 +42,10 @@ void drawVersion() {
 }
 
 // Reads the input of a menu frame; false when the window is to close.
-bool readMenuInput() {
+bool readMenuInput(PadUse pads) {
     readMouse();
     readKeyboard();
+    applyPads(pads);
     if (pollWindowEvents()) game.closeRequested = true;
     return !game.closeRequested;
 }
@@ -65,6 +67,7 @@ void runIntro() {
         // Window events wait until the title screen.
         readMouse();
         readKeyboard();
+        applyPads(PadUse::Pointer);
         drawTinted(kLogoImage, 433, 134, grey(game.logoLevel));
         if (game.logoPhase == 0) {
             game.logoLevel += 3;
@@ -91,7 +94,7 @@ void runIntro() {
 
 void runTitleScreen() {
     for (;;) {
-        if (!readMenuInput()) return;
+        if (!readMenuInput(PadUse::Pointer)) return;
         drawOpaque(kBackgroundImage, 0, 0);
         drawTransparent(kTitleImage, 0, 0);
         if (game.playerCount == 1) drawTransparent(kChoiceMarkImage, 841, 379);
@@ -157,7 +160,7 @@ std::string highScoreRowText(int place) {
 void runHighScoreScreen() {
     const bool hasList = scoreListStart(game.playerCount, game.difficulty) >= 0;
     for (;;) {
-        if (!readMenuInput()) return;
+        if (!readMenuInput(PadUse::Prompt)) return;
         drawOpaque(kBackgroundImage, 0, 0);
         drawTransparent(kHighScoresTitleImage, 0, 0);
         drawTransparent(kHighScoresImage, 0, 0);
@@ -186,6 +189,7 @@ void runPauseScreen() {
     while (game.paused == 1) {
         // Only the keyboard: the mouse and the window wait until play resumes.
         readKeyboard();
+        applyPads(PadUse::Pause);
         drawOpaque(kPauseSnapshotImage, 0, 0);
         if (game.pauseChoice == 0) {
             drawTransparent(kPauseContinueImage, 0, 0);
@@ -208,7 +212,7 @@ void runPauseScreen() {
 void runGameOverScreen() {
     game.menuHover = kMenuNone;
     for (;;) {
-        if (!readMenuInput()) return;
+        if (!readMenuInput(PadUse::Prompt)) return;
         drawOpaque(kBackgroundImage, 0, 0);
         drawTransparent(kGameOverTitleImage, 0, 0);
         drawTransparent(kGameOverImage, 0, 0);
