@@ -41,3 +41,44 @@ TEST(Presentation, TheCanvasFillsTheWindowWithBlackBandsOnEitherSide) {
     }
     unsetenv("SDL_VIDEODRIVER");
 }
+
+TEST(Presentation, FullscreenScalesTheCanvasToTheScreenAndBackToTheWindow) {
+    XSession x(1366, 1000);
+    ASSERT_TRUE(x.running());
+    setenv("SDL_VIDEODRIVER", "x11", 1);
+    setenv("DISPLAY", x.display().c_str(), 1);
+    ASSERT_TRUE(initMedia());
+    ASSERT_TRUE(openScreen(683, 384, "Pomvex"));
+    scriptedInput(true);
+    // Left half red, right half blue: where the halves meet shows the scale.
+    const auto showUntil = [&](int px, int py, std::uint32_t colour) {
+        return eventually([&] {
+            readKeyboard();
+            clearCanvas(0);
+            fillAdditive(0, 0, 683, kCanvasHeight, 255, 0, 0);
+            fillAdditive(683, 0, 683, kCanvasHeight, 0, 0, 255);
+            flip();
+            return x.grab(px, py, 1, 1).at(0) == colour;
+        });
+    };
+    EXPECT_TRUE(showUntil(340, 200, 0xFF0000u));
+    EXPECT_EQ(x.grab(344, 200, 1, 1).at(0), 0x0000FFu);
+    scriptKey(0x57, true);  // F11
+    readKeyboard();
+    scriptKey(0x57, false);
+    ASSERT_TRUE(windowFullscreen());
+    // The whole screen's width, 116 rows of band above and below.
+    EXPECT_TRUE(showUntil(681, 500, 0xFF0000u));
+    EXPECT_EQ(x.grab(685, 500, 1, 1).at(0), 0x0000FFu);
+    EXPECT_EQ(x.grab(685, 115, 1, 1).at(0), 0u);
+    EXPECT_EQ(x.grab(685, 116, 1, 1).at(0), 0x0000FFu);
+    scriptKey(0x57, true);
+    readKeyboard();
+    scriptKey(0x57, false);
+    ASSERT_FALSE(windowFullscreen());
+    EXPECT_TRUE(showUntil(344, 200, 0x0000FFu));
+    EXPECT_EQ(x.grab(340, 200, 1, 1).at(0), 0xFF0000u);
+    EXPECT_EQ(x.grab(700, 200, 1, 1).at(0), 0u);  // the screen again beside the window
+    shutdownMedia();
+    unsetenv("SDL_VIDEODRIVER");
+}
