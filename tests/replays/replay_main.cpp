@@ -16,12 +16,16 @@
 
 namespace {
 
+// Reads a replay file; false, after saying so, for one that is not.
+bool load(const std::string& path, Replay& replay) {
+    if (parseReplay(readFileBytes(path), replay)) return true;
+    std::fprintf(stderr, "%s: not a replay\n", path.c_str());
+    return false;
+}
+
 int check(const std::string& path) {
     Replay replay;
-    if (!parseReplay(readFileBytes(path), replay)) {
-        std::fprintf(stderr, "%s: not a replay\n", path.c_str());
-        return 1;
-    }
+    if (!load(path, replay)) return 1;
     const ReplayResult r = playReplay(replay, false);
     std::printf("%s: %lld frames, %.0f kills, %.0f hits, digest %s\n", path.c_str(), r.frames,
                 r.kills, r.hits, r.digest.c_str());
@@ -39,10 +43,7 @@ int check(const std::string& path) {
 // to its digest, so that no change of behaviour slips in with them.
 int writeCheckpoints(const std::string& path) {
     Replay replay;
-    if (!parseReplay(readFileBytes(path), replay)) {
-        std::fprintf(stderr, "%s: not a replay\n", path.c_str());
-        return 1;
-    }
+    if (!load(path, replay)) return 1;
     const ReplayResult r = playReplay(replay, false);
     if (r.digest != replay.digest) {
         std::fprintf(stderr, "%s: plays to %s, not to its digest %s; record it anew\n",
