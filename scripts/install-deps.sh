@@ -16,6 +16,8 @@ packages=(
   librsvg2-dev libcairo2-dev
   # build and tests
   cmake ninja-build g++ pkg-config libgtest-dev xvfb xdotool
+  # the checks of the menu entries and the AppStream data
+  desktop-file-utils appstream
 )
 
 # `install-deps.sh fuzz` adds what the fuzz targets need.

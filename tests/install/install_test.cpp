@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <set>
 #include <sstream>
 #include <string>
@@ -44,13 +45,17 @@ std::set<std::string> builtPictures() {
     return names;
 }
 
-std::set<std::string> programs() {
-    std::set<std::string> names;
+// Each installed program with the name of its menu entry.
+std::map<std::string, std::string> programs() {
+    std::map<std::string, std::string> desktopIds;
     std::stringstream list(POMVEX_INSTALLED_PROGRAMS);
-    std::string name;
-    while (std::getline(list, name, ','))
-        if (!name.empty()) names.insert(name);
-    return names;
+    std::string entry;
+    while (std::getline(list, entry, ',')) {
+        const auto equals = entry.find('=');
+        if (equals != std::string::npos)
+            desktopIds[entry.substr(0, equals)] = entry.substr(equals + 1);
+    }
+    return desktopIds;
 }
 
 // A whole scratch tree: the staging root and a home folder.
@@ -116,7 +121,8 @@ class InstallTest : public ::testing::Test {
 };
 
 TEST_F(InstallTest, LaysOutProgramsPicturesAndDesktopFiles) {
-    for (const std::string& name : programs()) {
+    const std::string appId = POMVEX_APP_ID;
+    for (const auto& [name, desktopId] : programs()) {
         SCOPED_TRACE(name);
         const fs::path launcher = usr_ / "bin" / name;
         ASSERT_TRUE(isExecutable(launcher));
@@ -127,16 +133,20 @@ TEST_F(InstallTest, LaysOutProgramsPicturesAndDesktopFiles) {
                   "\x7F"
                   "ELF");
 
-        const std::string desktop = slurp(usr_ / "share" / "applications" / (name + ".desktop"));
+        const std::string desktop =
+            slurp(usr_ / "share" / "applications" / (desktopId + ".desktop"));
         EXPECT_NE(desktop.find("[Desktop Entry]\n"), std::string::npos);
         EXPECT_NE(desktop.find("\nType=Application\n"), std::string::npos);
         EXPECT_NE(desktop.find("\nExec=" + name + "\n"), std::string::npos);
         EXPECT_NE(desktop.find("\nCategories=Game;ArcadeGame;\n"), std::string::npos);
-        EXPECT_NE(desktop.find("\nIcon=pomvex\n"), std::string::npos);
+        EXPECT_NE(desktop.find("\nIcon=" + appId + "\n"), std::string::npos);
     }
-    EXPECT_TRUE(fs::is_regular_file(usr_ / "share/icons/hicolor/scalable/apps/pomvex.svg"));
-    const std::string metainfo = slurp(usr_ / "share/metainfo/pomvex.metainfo.xml");
-    EXPECT_NE(metainfo.find("<launchable type=\"desktop-id\">pomvex.desktop</launchable>"),
+    EXPECT_TRUE(fs::is_regular_file(usr_ / "share/icons/hicolor/scalable/apps" / (appId + ".svg")));
+    // Software centres find the game by its id and start it by its menu entry.
+    const std::string metainfo = slurp(usr_ / "share/metainfo" / (appId + ".metainfo.xml"));
+    EXPECT_NE(metainfo.find("<id>" + appId + "</id>"), std::string::npos);
+    EXPECT_NE(metainfo.find("<launchable type=\"desktop-id\">" + programs().at("pomvex") +
+                            ".desktop</launchable>"),
               std::string::npos);
 
     // Every picture of the build and nothing else: no options or scores a
