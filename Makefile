@@ -11,7 +11,7 @@ ASAN_ARGS  := -G Ninja -DCMAKE_BUILD_TYPE=Debug -DPOMVEX_WERROR=ON -DPOMVEX_SANI
               -DPOMVEX_PICTURES_FROM=$(CURDIR)/$(RUN)/Data
 
 .PHONY: deps configure build play test test-normal test-asan asan-build bench bench-live options editor \
-        contact-sheet fuzz soak screenshots clean
+        contact-sheet fuzz soak screenshots deb clean
 
 deps:
 	@scripts/install-deps.sh
@@ -72,6 +72,13 @@ soak: asan-build
 # build/screenshots/ (not kept in git).
 screenshots: build
 	cmake --build $(BUILD) --target screenshots
+
+# The Debian package build/pomvex_<version>_amd64.deb, made by CPack from the
+# install rules; packaging/test-deb.sh installs, starts and removes it.
+deb: build
+	@scripts/install-deps.sh deb
+	rm -f $(BUILD)/pomvex_*.deb
+	cd $(BUILD) && cpack -G DEB
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD)

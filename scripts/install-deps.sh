@@ -25,6 +25,13 @@ if [ "${1:-}" = fuzz ]; then
   packages+=(clang-14 libclang-rt-14-dev)
 fi
 
+# `install-deps.sh deb` adds what making and checking the Debian package
+# needs: dpkg-shlibdeps and file for CPack, lintian, and xwd to look at the
+# installed game's window.
+if [ "${1:-}" = deb ]; then
+  packages+=(dpkg-dev file lintian x11-apps)
+fi
+
 missing=()
 for p in "${packages[@]}"; do
   status=$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null || true)

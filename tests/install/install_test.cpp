@@ -88,7 +88,7 @@ class InstallTest : public ::testing::Test {
         // checker of the sanitizer build looks, so it cannot even name them.
         // The game's own memory is leak-checked headless by the suite and
         // the soak run; here it is only the installation that is tested.
-        ChildProgram game((usr_ / "bin" / "pomvex").string(), x,
+        ChildProgram game((usr_ / POMVEX_LAUNCHER_DIR / "pomvex").string(), x,
                           {{"HOME", home_.string()},
                            {"XDG_DATA_HOME", xdgDataHome},
                            {"SDL_VIDEODRIVER", "x11"},
@@ -124,7 +124,7 @@ TEST_F(InstallTest, LaysOutProgramsPicturesAndDesktopFiles) {
     const std::string appId = POMVEX_APP_ID;
     for (const auto& [name, desktopId] : programs()) {
         SCOPED_TRACE(name);
-        const fs::path launcher = usr_ / "bin" / name;
+        const fs::path launcher = usr_ / POMVEX_LAUNCHER_DIR / name;
         ASSERT_TRUE(isExecutable(launcher));
         EXPECT_EQ(slurp(launcher).rfind("#!/bin/sh\n", 0), 0u);
         EXPECT_TRUE(isExecutable(usr_ / "libexec" / "pomvex" / name));
