@@ -140,6 +140,8 @@ TEST_F(InstallTest, LaysOutProgramsPicturesAndDesktopFiles) {
         EXPECT_NE(desktop.find("\nExec=" + name + "\n"), std::string::npos);
         EXPECT_NE(desktop.find("\nCategories=Game;ArcadeGame;\n"), std::string::npos);
         EXPECT_NE(desktop.find("\nIcon=" + appId + "\n"), std::string::npos);
+        // The manual page, compressed as man expects it.
+        EXPECT_EQ(slurp(usr_ / "share/man/man6" / (name + ".6.gz")).substr(0, 2), "\x1F\x8B");
     }
     EXPECT_TRUE(fs::is_regular_file(usr_ / "share/icons/hicolor/scalable/apps" / (appId + ".svg")));
     // Software centres find the game by its id and start it by its menu entry.
