@@ -1,13 +1,14 @@
 #include "base/numbers.h"
 
+bool skipBlanksAndSign(std::string_view line, std::size_t& i) {
+    while (i < line.size() && (line[i] == ' ' || line[i] == '\t')) ++i;
+    if (i < line.size() && (line[i] == '-' || line[i] == '+')) return line[i++] == '-';
+    return false;
+}
+
 std::int64_t parseNumber(std::string_view line) {
     std::size_t i = 0;
-    while (i < line.size() && (line[i] == ' ' || line[i] == '\t')) ++i;
-    bool negative = false;
-    if (i < line.size() && (line[i] == '-' || line[i] == '+')) {
-        negative = line[i] == '-';
-        ++i;
-    }
+    const bool negative = skipBlanksAndSign(line, i);
     unsigned base = 10;
     if (i < line.size() && line[i] == '$') {
         base = 16;

@@ -24,5 +24,9 @@ inline int roundToInt(double value) {
 // 64 bits wrap around rather than trap.
 std::int64_t parseNumber(std::string_view line);
 
+// The start every number in a file shares: skips the blanks and tabs before
+// it and reads an optional sign, leaving `i` on what follows; true for "-".
+bool skipBlanksAndSign(std::string_view line, std::size_t& i);
+
 // A whole number as the files write it: optional "-", digits, no padding.
 std::string formatWhole(double value);

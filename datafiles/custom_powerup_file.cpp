@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "base/numbers.h"
 #include "base/text_file.h"
 
 namespace {
@@ -121,12 +122,7 @@ std::string formatTenDecimals(double value) {
 
 double parseDecimal(std::string_view line) {
     std::size_t i = 0;
-    while (i < line.size() && (line[i] == ' ' || line[i] == '\t')) ++i;
-    bool negative = false;
-    if (i < line.size() && (line[i] == '-' || line[i] == '+')) {
-        negative = line[i] == '-';
-        ++i;
-    }
+    const bool negative = skipBlanksAndSign(line, i);
     const std::size_t start = i;
     std::size_t digitCount = 0;
     while (i < line.size() && line[i] >= '0' && line[i] <= '9') ++i, ++digitCount;
