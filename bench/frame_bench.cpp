@@ -27,6 +27,7 @@
 #include "game/shell/start_up.h"
 #include "media/media_layer.h"
 #include "test_support/picture_files.h"
+#include "test_support/scratch_folder.h"
 
 namespace {
 
@@ -261,90 +262,79 @@ double timeToFirstFlip(const char* self) {
 int main(int argc, char** argv) {
     if (argc > 1 && std::strcmp(argv[1], "--first-flip") == 0) return runToFirstFlip();
     const std::filesystem::path home = std::filesystem::current_path();
-    const std::filesystem::path scratch =
-        std::filesystem::temp_directory_path() / ("pomvex-bench-" + std::to_string(getpid()));
-    std::filesystem::create_directories(scratch / "Data");
-    std::filesystem::current_path(scratch);
-
-    // Start-up to the first flip, with the game's own pictures where the run
-    // folder has them.
-    for (const auto& e : std::filesystem::directory_iterator(home / "Data"))
-        if (e.is_regular_file())
-            std::filesystem::create_symlink(e.path(), scratch / "Data" / e.path().filename());
-    std::filesystem::remove(scratch / "Data" / "Optionen.txt");
     {
-        FILE* f = std::fopen("Data/Optionen.txt", "wb");
-        std::fputs("Eins\r\nZwei\r\n1\r\n0\r\n1366\r\n768\r\n0", f);
-        std::fclose(f);
-    }
-    // For comparison: start-up with every picture of the catalogue decoded,
-    // which the first flip no longer waits for.
-    const auto startUpBegin = Clock::now();
-    startUp();
-    for (int i = 0; i < kPictureCount; ++i) spriteLoaded(kPictureTable[i].slot);
-    const double allPicturesMs = msSince(startUpBegin);
-    shutDown(false);
-    const double firstFlipMs = timeToFirstFlip("/proc/self/exe");
+        // Start-up to the first flip, with the game's own pictures where the
+        // run folder has them.
+        const ScratchFolder folder;
+        folder.linkPictures(home / "Data");
+        writeFileBytes("Data/Optionen.txt", "Eins\r\nZwei\r\n1\r\n0\r\n1366\r\n768\r\n0");
+        // For comparison: start-up with every picture of the catalogue decoded,
+        // which the first flip no longer waits for.
+        const auto startUpBegin = Clock::now();
+        startUp();
+        for (int i = 0; i < kPictureCount; ++i) spriteLoaded(kPictureTable[i].slot);
+        const double allPicturesMs = msSince(startUpBegin);
+        shutDown(false);
+        const double firstFlipMs = timeToFirstFlip("/proc/self/exe");
 
-    initMedia();
-    openScreen(kCanvasWidth, kCanvasHeight, "Pomvex bench");
-    writePictures();
-    setTransparentColour(rgb(255, 0, 255));
-    loadSprite(1, "back.jpg", 12);
-    loadSprite(2, "black.jpg", 4);
-    makeRotatable(2, 2);
-    loadSprite(3, "smiley.bmp", 0);
-    loadSprite(4, "shot.bmp", 0);
-    loadSprite(5, "arrow.png", 12);
-    makeRotatable(5, 5);
-    loadFont(6, "Arial", 13);
+        initMedia();
+        openScreen(kCanvasWidth, kCanvasHeight, "Pomvex bench");
+        writePictures();
+        setTransparentColour(rgb(255, 0, 255));
+        loadSprite(1, "back.jpg", 12);
+        loadSprite(2, "black.jpg", 4);
+        makeRotatable(2, 2);
+        loadSprite(3, "smiley.bmp", 0);
+        loadSprite(4, "shot.bmp", 0);
+        loadSprite(5, "arrow.png", 12);
+        makeRotatable(5, 5);
+        loadFont(6, "Arial", 13);
 
-    std::vector<double> ours, flips, baseline;
-    for (int frame = 0; frame < kFrames + 30; ++frame) {
-        auto t = Clock::now();
-        composeOurs(frame);
-        finishDrawing();
-        const double compose = msSince(t);
-        t = Clock::now();
-        flip();
-        const double present = msSince(t);
-        if (frame >= 30) {  // after the text cache and the caches of the CPU have settled
-            ours.push_back(compose);
-            flips.push_back(present);
+        std::vector<double> ours, flips, baseline;
+        for (int frame = 0; frame < kFrames + 30; ++frame) {
+            auto t = Clock::now();
+            composeOurs(frame);
+            finishDrawing();
+            const double compose = msSince(t);
+            t = Clock::now();
+            flip();
+            const double present = msSince(t);
+            if (frame >= 30) {  // after the text cache and the caches of the CPU have settled
+                ours.push_back(compose);
+                flips.push_back(present);
+            }
         }
+
+        Baseline b = makeBaseline();
+        // Give the baseline the same background picture.
+        drawOpaque(1, 0, 0);
+        SDL_UpdateTexture(b.back, nullptr, canvasPixels(), kCanvasWidth * 4);
+        for (int frame = 0; frame < kFrames + 30; ++frame) {
+            const auto t = Clock::now();
+            composeBaseline(b, frame);
+            if (frame >= 30) baseline.push_back(msSince(t));
+        }
+
+        const Stats o = stats(ours), f = stats(flips), base = stats(baseline);
+        std::printf("\nPomvex frame benchmark (%d frames, %s video driver)\n\n", kFrames,
+                    SDL_GetCurrentVideoDriver());
+        std::printf("| measure                                   | median ms | p99 ms |\n");
+        std::printf("|-------------------------------------------|-----------|--------|\n");
+        std::printf("| game-like frame, media layer (pixman)     | %9.3f | %6.3f |\n", o.median, o.p99);
+        std::printf("| flip: upload and present                  | %9.3f | %6.3f |\n", f.median, f.p99);
+        std::printf("| same frame, SDL software renderer         | %9.3f | %6.3f |\n", base.median,
+                    base.p99);
+        std::printf("\nbaseline / ours (median): %.1fx\n", base.median / o.median);
+        std::printf("start-up, process start to the first flip (median of %d): %.1f ms\n", kStartUpRuns,
+                    firstFlipMs);
+        std::printf("start-up with every picture decoded (in process): %.1f ms\n\n", allPicturesMs);
+
+        for (SDL_Texture* t : b.texts) SDL_DestroyTexture(t);
+        SDL_DestroyRenderer(b.renderer);
+        SDL_FreeSurface(b.target);
+        TTF_CloseFont(b.font);
+        shutdownMedia();
     }
-
-    Baseline b = makeBaseline();
-    // Give the baseline the same background picture.
-    drawOpaque(1, 0, 0);
-    SDL_UpdateTexture(b.back, nullptr, canvasPixels(), kCanvasWidth * 4);
-    for (int frame = 0; frame < kFrames + 30; ++frame) {
-        const auto t = Clock::now();
-        composeBaseline(b, frame);
-        if (frame >= 30) baseline.push_back(msSince(t));
-    }
-
-    const Stats o = stats(ours), f = stats(flips), base = stats(baseline);
-    std::printf("\nPomvex frame benchmark (%d frames, %s video driver)\n\n", kFrames,
-                SDL_GetCurrentVideoDriver());
-    std::printf("| measure                                   | median ms | p99 ms |\n");
-    std::printf("|-------------------------------------------|-----------|--------|\n");
-    std::printf("| game-like frame, media layer (pixman)     | %9.3f | %6.3f |\n", o.median, o.p99);
-    std::printf("| flip: upload and present                  | %9.3f | %6.3f |\n", f.median, f.p99);
-    std::printf("| same frame, SDL software renderer         | %9.3f | %6.3f |\n", base.median,
-                base.p99);
-    std::printf("\nbaseline / ours (median): %.1fx\n", base.median / o.median);
-    std::printf("start-up, process start to the first flip (median of %d): %.1f ms\n", kStartUpRuns,
-                firstFlipMs);
-    std::printf("start-up with every picture decoded (in process): %.1f ms\n\n", allPicturesMs);
-
-    for (SDL_Texture* t : b.texts) SDL_DestroyTexture(t);
-    SDL_DestroyRenderer(b.renderer);
-    SDL_FreeSurface(b.target);
-    TTF_CloseFont(b.font);
-    shutdownMedia();
-    std::filesystem::current_path(home);
-    std::filesystem::remove_all(scratch);
     runStressBench(home / "Data");
     return 0;
 }

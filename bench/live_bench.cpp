@@ -22,6 +22,7 @@
 #include "game/shell/screens.h"
 #include "game/shell/start_up.h"
 #include "media/media_layer.h"
+#include "test_support/scratch_folder.h"
 
 namespace {
 
@@ -144,8 +145,9 @@ void sleepOnly() {
 
 int main(int argc, char** argv) {
     const std::filesystem::path pictures = argc > 1 ? argv[1] : "Data";
-    const BenchFolder folder(std::filesystem::absolute(pictures),
-                             "Anna\r\nBen\r\n2\r\n2\r\n1366\r\n768\r\n0");
+    const ScratchFolder folder;
+    folder.linkPictures(pictures);
+    writeFileBytes("Data/Optionen.txt", kStressOptions);
     if (!startUp()) {
         std::fprintf(stderr, "live bench: the game did not start\n");
         return 1;

@@ -15,6 +15,7 @@
 #include "game/shell/game_state.h"
 #include "game/shell/main_loop.h"
 #include "game/shell/start_up.h"
+#include "test_support/scratch_folder.h"
 
 namespace {
 
@@ -41,7 +42,9 @@ long peakRssKb() {
 }  // namespace
 
 void runStressBench(const std::filesystem::path& pictures) {
-    const BenchFolder folder(pictures, "Anna\r\nBen\r\n2\r\n2\r\n1366\r\n768\r\n0");
+    const ScratchFolder folder;
+    folder.linkPictures(pictures);
+    writeFileBytes("Data/Optionen.txt", kStressOptions);
     startUp();
     // A game starts long after the intro, by when every picture is decoded;
     // threads still decoding would take a core from the frame.

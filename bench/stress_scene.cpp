@@ -1,9 +1,5 @@
 #include "bench/stress_scene.h"
 
-#include <unistd.h>
-
-#include <fstream>
-
 #include "game/players/forms.h"
 #include "game/players/shots.h"
 #include "game/shell/game_state.h"
@@ -11,25 +7,6 @@
 #include "game/world/items.h"
 #include "game/world/opponents.h"
 #include "game/world/turrets.h"
-
-BenchFolder::BenchFolder(const std::filesystem::path& pictures, const std::string& options) {
-    namespace fs = std::filesystem;
-    home_ = fs::current_path();
-    scratch_ = fs::temp_directory_path() / ("pomvex-scene-" + std::to_string(getpid()));
-    fs::create_directories(scratch_ / "Data");
-    for (const auto& e : fs::directory_iterator(pictures))
-        if (e.is_regular_file() && e.path().filename() != "Optionen.txt" &&
-            e.path().filename() != "Scores.txt")
-            fs::create_symlink(e.path(), scratch_ / "Data" / e.path().filename());
-    fs::current_path(scratch_);
-    std::ofstream("Data/Optionen.txt", std::ios::binary) << options;
-}
-
-BenchFolder::~BenchFolder() {
-    std::error_code ec;
-    std::filesystem::current_path(home_, ec);
-    std::filesystem::remove_all(scratch_, ec);
-}
 
 // Keeps the scene at its limits: what died, left or ran out is put back,
 // and nobody loses, so every frame carries the same load.

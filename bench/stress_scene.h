@@ -3,22 +3,8 @@
 // shots, forty animations and the fade overlay.
 #pragma once
 
-#include <filesystem>
-#include <string>
-
-// A scratch game folder for a benchmark: the pictures of the given Data
-// folder linked in, the given options file written, and the folder made the
-// working folder until the object goes.
-class BenchFolder {
-  public:
-    BenchFolder(const std::filesystem::path& pictures, const std::string& options);
-    ~BenchFolder();
-    BenchFolder(const BenchFolder&) = delete;
-    BenchFolder& operator=(const BenchFolder&) = delete;
-
-  private:
-    std::filesystem::path home_, scratch_;
-};
+// The options the scene plays with: two players, "Krank", the canvas's size.
+constexpr const char* kStressOptions = "Anna\r\nBen\r\n2\r\n2\r\n1366\r\n768\r\n0";
 
 // Sets the scene up in a started game.
 void buildStressScene();

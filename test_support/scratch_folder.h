@@ -2,6 +2,7 @@
 // game's run folder, and small file utilities.
 #pragma once
 
+#include <filesystem>
 #include <string>
 
 // Creates a fresh folder with Data/, Data/CustomPU/ and "Eigene Smileys/",
@@ -14,8 +15,10 @@ public:
     ScratchFolder(const ScratchFolder&) = delete;
     ScratchFolder& operator=(const ScratchFolder&) = delete;
     const std::string& path() const { return path_; }
-    // Links the built pictures into Data/ so the game finds them.
+    // Links the pictures of a Data folder (the build's own by default) into
+    // Data/ so the game finds them.
     void linkPictures() const;
+    void linkPictures(const std::filesystem::path& from) const;
 
 private:
     std::string path_;
