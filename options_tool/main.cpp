@@ -16,7 +16,6 @@
 #include <X11/Xatom.h>
 
 #include <array>
-#include <clocale>
 #include <cstdlib>
 #include <string>
 
@@ -26,6 +25,7 @@
 #include "options_tool/display_scale.h"
 #include "options_tool/resolutions.h"
 #include "tool_window/save_failure.h"
+#include "tool_window/tool_look.h"
 #include "tool_window/window_frame.h"
 
 namespace {
@@ -37,7 +37,6 @@ constexpr int kClientHeight = 160;
 // The gadgets are sized for the small dialog font of the desktop the game
 // comes from; Arial's metrics at 11 pixels fit every text into its gadget.
 constexpr int kFontSize = 11;
-constexpr const char* kFontName = " Liberation Sans";  // leading blank: regular
 
 // A push button that also answers Return and keypad Enter while it has the
 // focus, as buttons in dialogs do. Return anywhere else (in a name field)
@@ -197,9 +196,8 @@ extern "C" const char* __lsan_default_options() {
 int main(int argc, char** argv) {
     (void)argc;
     (void)argv;
-    // The system's reasons for a failed save, in the user's language.
-    std::setlocale(LC_MESSAGES, "");
     fl_open_display();
+    useToolLook();
     // The primary screen's current mode; the defaults of a new file.
     int screenX = 0, screenY = 0;
     Fl::screen_xywh(screenX, screenY, tool.desktopWidth, tool.desktopHeight, 0);
@@ -207,13 +205,6 @@ int main(int argc, char** argv) {
 
     tool.options = loadOptionsForTool(tool.desktopWidth, tool.desktopHeight);
 
-    // Shaded buttons and fields on a light ground, as on today's desktops,
-    // instead of FLTK's flat grey of old. The scheme changes only how the
-    // gadgets are drawn, never where they sit.
-    Fl::scheme("gtk+");
-    Fl::background(0xEF, 0xEF, 0xEF);
-    Fl::visible_focus(1);
-    Fl::set_font(FL_HELVETICA, kFontName);
     FL_NORMAL_SIZE = scaled(kFontSize, tool.scale);
     buildWindow();
     tool.window->show();

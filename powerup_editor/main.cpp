@@ -18,13 +18,13 @@
 #include <unistd.h>
 
 #include <array>
-#include <clocale>
 #include <memory>
 #include <string>
 
 #include "datafiles/custom_powerup_file.h"
 #include "powerup_editor/editor_logic.h"
 #include "tool_window/save_failure.h"
+#include "tool_window/tool_look.h"
 #include "tool_window/window_frame.h"
 
 namespace {
@@ -38,7 +38,6 @@ constexpr int kShotPreviewSize = 30;
 // Sized for the small dialog font of the desktop the editor comes from;
 // Arial's metrics at 11 pixels fit the texts into their gadgets.
 constexpr int kFontSize = 11;
-constexpr const char* kFontName = " Liberation Sans";  // leading blank: regular
 constexpr const char* kDialogTitle = "Smiley ausw\xC3\xA4hlen";
 constexpr const char* kDialogFilter = "PNG (*.png)";
 
@@ -259,9 +258,6 @@ void germanDialogTexts() {
     Fl_File_Chooser::new_directory_tooltip = "Neuen Ordner anlegen.";
     Fl_File_Chooser::existing_file_label = "Bitte eine vorhandene Datei w\xC3\xA4hlen!";
     fl_cancel = "Abbrechen";
-    fl_close =
-        "Schlie\xC3\x9F"
-        "en";
 }
 
 }  // namespace
@@ -278,17 +274,9 @@ extern "C" const char* __lsan_default_options() {
 
 int main() {
     editor.state = startEditor();
-    // The system's reasons for a failed save, in the user's language.
-    std::setlocale(LC_MESSAGES, "");
 
     fl_open_display();
-    // Shaded buttons and fields on a light ground, as on today's desktops,
-    // instead of FLTK's flat grey of old. The scheme changes only how the
-    // gadgets are drawn, never where they sit.
-    Fl::scheme("gtk+");
-    Fl::background(0xEF, 0xEF, 0xEF);
-    Fl::visible_focus(1);
-    Fl::set_font(FL_HELVETICA, kFontName);
+    useToolLook();
     FL_NORMAL_SIZE = kFontSize;
     germanDialogTexts();
 
