@@ -78,7 +78,7 @@ screenshots: build
 deb: build
 	@scripts/install-deps.sh deb
 	rm -f $(BUILD)/pomvex_*.deb
-	cd $(BUILD) && cpack -G DEB
+	cd $(BUILD) && cpack
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD)

@@ -15,11 +15,9 @@ class UnattendedGame : public GameTest, public ::testing::WithParamInterface<int
 
 TEST_P(UnattendedGame, OpponentsWinAndTheGameFadesOut) {
     const int difficulty = GetParam();
-    constexpr double kTimerAtStart[3] = {400, 200, 100};
     writeOpponentTestPictures();
     startGame(1, difficulty, 1366, 768);
     beginGame();
-    game.spawnTimer = kTimerAtStart[difficulty];
     int frames = 1;
     while (runGameFrame()) ASSERT_LT(++frames, 12000);
     std::printf("unattended one-player game on difficulty %d: %d frames\n", difficulty, frames);

@@ -4,9 +4,6 @@
 //                                 naming the first checkpoint that differs
 //   pomvex-replay record FILE SEED PLAYERS DIFFICULTY CUSTOM
 //                                 lets a robot play and writes the replay
-//   pomvex-replay checkpoints FILE...
-//                                 writes the checkpoints into replays that
-//                                 still play to their digest
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -39,23 +36,6 @@ int check(const std::string& path) {
     return 0;
 }
 
-// Keeps the input and the digest, and only for a replay that still plays
-// to its digest, so that no change of behaviour slips in with them.
-int writeCheckpoints(const std::string& path) {
-    Replay replay;
-    if (!load(path, replay)) return 1;
-    const ReplayResult r = playReplay(replay, false);
-    if (r.digest != replay.digest) {
-        std::fprintf(stderr, "%s: plays to %s, not to its digest %s; record it anew\n",
-                     path.c_str(), r.digest.c_str(), replay.digest.c_str());
-        return 1;
-    }
-    replay.checkpoints = r.checkpoints;
-    writeFileBytes(path, formatReplay(replay));
-    std::printf("%s: %zu checkpoints\n", path.c_str(), r.checkpoints.size());
-    return 0;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -63,11 +43,6 @@ int main(int argc, char** argv) {
     if (command == "check" && argc > 2) {
         int failures = 0;
         for (int i = 2; i < argc; ++i) failures += check(argv[i]);
-        return failures == 0 ? 0 : 1;
-    }
-    if (command == "checkpoints" && argc > 2) {
-        int failures = 0;
-        for (int i = 2; i < argc; ++i) failures += writeCheckpoints(argv[i]);
         return failures == 0 ? 0 : 1;
     }
     if (command == "record" && argc == 7) {
@@ -91,7 +66,6 @@ int main(int argc, char** argv) {
     }
     std::fprintf(stderr,
                  "usage: pomvex-replay check FILE...\n"
-                 "       pomvex-replay record FILE SEED PLAYERS DIFFICULTY CUSTOM\n"
-                 "       pomvex-replay checkpoints FILE...\n");
+                 "       pomvex-replay record FILE SEED PLAYERS DIFFICULTY CUSTOM\n");
     return 2;
 }
