@@ -20,6 +20,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/percentile.h"
 #include "bench/stress_bench.h"
 #include "game/shell/game_state.h"
 #include "game/shell/main_loop.h"
@@ -42,9 +43,8 @@ struct Stats {
     double median, p99;
 };
 
-Stats stats(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return {v[v.size() / 2], v[std::min(v.size() - 1, v.size() * 99 / 100)]};
+Stats stats(const std::vector<double>& v) {
+    return {percentile(v, 50), percentile(v, 99)};
 }
 
 // The frame's pictures, written once into a scratch folder.

@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/percentile.h"
 #include "bench/stress_scene.h"
 #include "game/shell/game_state.h"
 #include "game/shell/main_loop.h"
@@ -87,14 +88,11 @@ Row measure(const std::string& name, void (*run)()) {
     std::vector<double> intervals;
     for (std::size_t i = 1; i < gShown.size(); ++i)
         intervals.push_back(seconds(gShown[i] - gShown[i - 1]) * 1000);
-    std::sort(intervals.begin(), intervals.end());
     row.frames = static_cast<int>(intervals.size());
-    if (!intervals.empty()) {
-        row.median = intervals[intervals.size() / 2];
-        row.p99 = intervals[std::min(intervals.size() - 1, intervals.size() * 99 / 100)];
-        row.late = static_cast<int>(
-            std::count_if(intervals.begin(), intervals.end(), [](double ms) { return ms > 17.5; }));
-    }
+    row.median = percentile(intervals, 50);
+    row.p99 = percentile(intervals, 99);
+    row.late = static_cast<int>(
+        std::count_if(intervals.begin(), intervals.end(), [](double ms) { return ms > 17.5; }));
     return row;
 }
 

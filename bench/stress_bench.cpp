@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/percentile.h"
 #include "bench/stress_scene.h"
 #include "game/shell/game_state.h"
 #include "game/shell/main_loop.h"
@@ -24,11 +25,6 @@ constexpr int kFrames = 2400;
 
 double msSince(Clock::time_point start) {
     return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-}
-
-double percentile(std::vector<double> v, int p) {
-    std::sort(v.begin(), v.end());
-    return v[std::min(v.size() - 1, v.size() * p / 100)];
 }
 
 long peakRssKb() {
