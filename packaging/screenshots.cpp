@@ -6,17 +6,16 @@
 //
 //   pomvex-screenshots OUTPUT-FOLDER
 #include <X11/Xlib.h>
-#include <png.h>
 #include <unistd.h>
 
 #include <cstdio>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "test_support/picture_files.h"
 #include "test_support/x_session.h"
 
 namespace fs = std::filesystem;
@@ -48,15 +47,9 @@ bool savePng(const XSession& x, Rect r, const fs::path& path) {
     if (r.w <= 0 || r.h <= 0) r = {0, 0, x.screenWidth(), x.screenHeight()};
     const std::vector<std::uint32_t> pixels = x.grab(r.x, r.y, r.w, r.h);
     if (pixels.size() != static_cast<std::size_t>(r.w) * r.h) return false;
-    std::vector<std::uint32_t> opaque(pixels.size());
-    for (std::size_t i = 0; i < pixels.size(); ++i) opaque[i] = 0xFF000000u | pixels[i];
-    png_image image;
-    std::memset(&image, 0, sizeof image);
-    image.version = PNG_IMAGE_VERSION;
-    image.width = static_cast<png_uint_32>(r.w);
-    image.height = static_cast<png_uint_32>(r.h);
-    image.format = PNG_FORMAT_BGRA;  // 0xAARRGGBB words on a little-endian machine
-    const bool ok = png_image_write_to_file(&image, path.c_str(), 0, opaque.data(), 0, nullptr);
+    TestPicture opaque(r.w, r.h, 0);
+    for (std::size_t i = 0; i < pixels.size(); ++i) opaque.pixels[i] = 0xFF000000u | pixels[i];
+    const bool ok = writePng(path, opaque);
     std::printf("%s %s\n", ok ? "wrote" : "could not write", path.c_str());
     return ok;
 }

@@ -72,14 +72,14 @@ void writeBmp32(const std::string& path, const TestPicture& picture) {
     writeBmp(path, picture, true);
 }
 
-void writePng(const std::string& path, const TestPicture& picture) {
+bool writePng(const std::string& path, const TestPicture& picture) {
     png_image image;
     std::memset(&image, 0, sizeof image);
     image.version = PNG_IMAGE_VERSION;
     image.width = picture.width;
     image.height = picture.height;
     image.format = PNG_FORMAT_BGRA;
-    png_image_write_to_file(&image, path.c_str(), 0, picture.pixels.data(), 0, nullptr);
+    return png_image_write_to_file(&image, path.c_str(), 0, picture.pixels.data(), 0, nullptr);
 }
 
 void writeJpeg(const std::string& path, const TestPicture& picture) {

@@ -16,5 +16,6 @@ struct TestPicture {
 void writeBmp24(const std::string& path, const TestPicture& picture);
 // 32 bits with an alpha mask in a version 5 header.
 void writeBmp32(const std::string& path, const TestPicture& picture);
-void writePng(const std::string& path, const TestPicture& picture);
+// False when the file could not be written.
+bool writePng(const std::string& path, const TestPicture& picture);
 void writeJpeg(const std::string& path, const TestPicture& picture);
