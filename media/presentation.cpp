@@ -9,10 +9,14 @@
 // window differs from the canvas. Either way the canvas keeps its shape, with
 // black bands where the window's shape differs.
 #include <SDL.h>
+#include <dlfcn.h>
+#include <link.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "media/media_internal.h"
 
@@ -45,6 +49,32 @@ std::string glRendererName() {
     constexpr unsigned int kGlRenderer = 0x1F01;  // GL_RENDERER
     const unsigned char* name = getString ? getString(kGlRenderer) : nullptr;
     return name ? reinterpret_cast<const char*>(name) : "";
+}
+
+// The shared objects loaded in the process, by path.
+std::vector<std::string> loadedObjects() {
+    std::vector<std::string> names;
+    dl_iterate_phdr(
+        [](dl_phdr_info* info, std::size_t, void* list) {
+            if (info->dlpi_name && info->dlpi_name[0])
+                static_cast<std::vector<std::string>*>(list)->push_back(info->dlpi_name);
+            return 0;
+        },
+        &names);
+    return names;
+}
+
+// Finding out what draws OpenGL means making an OpenGL renderer, which loads
+// the GL library and Mesa's driver; taking the renderer down again unloads
+// them, and a driver that is gone leaves behind whatever it still held,
+// under no name the leak checker could ever match. So everything the
+// renderer brought in stays for the life of the process, as it does in any
+// program that keeps its OpenGL: marked never to be unloaded, without
+// loading anything anew.
+void keepObjectsLoadedSince(const std::vector<std::string>& before) {
+    for (const std::string& name : loadedObjects())
+        if (std::find(before.begin(), before.end(), name) == before.end())
+            dlopen(name.c_str(), RTLD_NOW | RTLD_NOLOAD | RTLD_NODELETE);
 }
 
 bool drawnByTheProcessor(const std::string& glName) {
@@ -142,8 +172,10 @@ bool openPresentation(SDL_Window* window, bool headless) {
         SDL_DisplayMode mode;
         const bool sixty = SDL_GetCurrentDisplayMode(0, &mode) == 0 && mode.refresh_rate >= 59 &&
                            mode.refresh_rate <= 61;
+        const std::vector<std::string> before = loadedObjects();
         gRenderer = SDL_CreateRenderer(
             window, -1, SDL_RENDERER_ACCELERATED | (sixty ? SDL_RENDERER_PRESENTVSYNC : 0));
+        keepObjectsLoadedSince(before);
     }
     const std::string glName = gRenderer ? glRendererName() : "";
     if (gRenderer && !drawnByTheProcessor(glName) && createTexture()) {
