@@ -95,6 +95,29 @@ TEST_F(PadsTest, FaceButtonsAndTheRightStickShootInTheirDirections) {
     EXPECT_EQ(shotDirection(), std::make_pair(0.0, 15.0));
 }
 
+TEST_F(PadsTest, TheRightStickHeldStraightShootsThatWay) {
+    start(1);
+    const int pad = plugIn();
+    Player& p = firstPlayer();
+    place(p, 600, 300);
+    frame();
+    struct Case {
+        PadAxis axis;
+        double tilt, vx, vy;
+    };
+    // The other axis rests at the middle, as a thumb pushing straight does.
+    for (const Case& c : {Case{PadAxis::RightY, -1, 0, -15}, Case{PadAxis::RightX, -1, -15, 0},
+                          Case{PadAxis::RightY, 1, 0, 15}, Case{PadAxis::RightX, 1, 15, 0}}) {
+        SCOPED_TRACE(c.vx + 2 * c.vy);
+        game.shots.clear();
+        p.fireCooldown = -1;
+        setVirtualPadAxis(pad, c.axis, c.tilt);
+        frame();
+        setVirtualPadAxis(pad, c.axis, 0);
+        EXPECT_EQ(shotDirection(), std::make_pair(c.vx, c.vy));
+    }
+}
+
 TEST_F(PadsTest, TwoPadsForTwoPlayersAndEveryPadForAPlayerAlone) {
     start(2);
     const int first = plugIn(), second = plugIn();

@@ -208,4 +208,24 @@ TEST_F(InstallTest, LauncherRunsTheGameInTheUsersFolderAcrossAnUpgrade) {
     EXPECT_TRUE(fs::is_regular_file(folder / "Data/Neu.bmp"));
 }
 
+TEST_F(InstallTest, ARelativeXdgDataHomeIsIgnoredForTheOneUnderHome) {
+    // The launcher alone: the installed game stands in as a script that
+    // tells which folder it was started in.
+    const fs::path program = usr_ / "libexec" / "pomvex" / "pomvex";
+    ASSERT_TRUE(isExecutable(program));
+    fs::remove(program);
+    writeFileBytes(program.string(), "#!/bin/sh\npwd -P > \"$HOME/started-in\"\n");
+    fs::permissions(program, fs::perms::owner_all);
+    const fs::path work = root_ / "work";
+    fs::create_directories(work);
+    const std::string command = "cd '" + work.string() + "' && env -i HOME='" + home_.string() +
+                                "' XDG_DATA_HOME=games '" +
+                                (usr_ / POMVEX_LAUNCHER_DIR / "pomvex").string() + "'";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    const fs::path expected = fs::canonical(home_) / ".local" / "share" / "pomvex";
+    EXPECT_EQ(slurp(home_ / "started-in"), expected.string() + "\n");
+    EXPECT_TRUE(fs::is_directory(expected / "Data" / "CustomPU"));
+    EXPECT_FALSE(fs::exists(work / "games"));
+}
+
 }  // namespace

@@ -158,6 +158,9 @@ void steerPlayer(const Player& p, const PlayerKeys& k, std::mt19937& dice, std::
 
 // A recording ends its game from the pause after this many frames.
 constexpr long long kLongestGame = 6000;
+// A played replay may run this many frames (five seconds) past its recorded
+// input before it counts as a game that does not end when it should.
+constexpr std::size_t kOverrunFrames = 300;
 
 struct Session {
     Replay* replay = nullptr;
@@ -174,6 +177,23 @@ struct Session {
     long long lastSample = 0;
     long long lastCounted = 0;
     double lastForm[2] = {0, 0};
+    // Playback stops at the first checkpoint that differs from the file's:
+    // what follows a drift says nothing more, and a drifting game may never
+    // end at all.
+    void stop(std::string why) {
+        if (result.stoppedBecause.empty()) result.stoppedBecause = std::move(why);
+        scriptCloseRequest();
+    }
+    void compareCheckpoint() {
+        const std::size_t i = result.checkpoints.size() - 1;
+        if (i >= replay->checkpoints.size() || replay->checkpoints[i].frame < 0 ||
+            replay->checkpoints[i] != result.checkpoints[i]) {
+            const std::vector<Checkpoint> expected(
+                replay->checkpoints.begin(),
+                replay->checkpoints.begin() + std::min(i + 1, replay->checkpoints.size()));
+            stop(firstDrift(expected, result.checkpoints));
+        }
+    }
 
     void apply(const FrameInput& f) {
         scriptedInput(true);
@@ -246,6 +266,7 @@ struct Session {
             sampler.checkpoint.frame = game.frameNumber;
             sampleState(sampler);
             lastSample = game.frameNumber;
+            if (!record) compareCheckpoint();
         }
         if (game.turrets.count() > lastTurrets) result.turretsPlaced += 1;
         lastTurrets = game.turrets.count();
@@ -264,11 +285,16 @@ struct Session {
         if (record) {
             f = decide();
             replay->frames.push_back(f);
-        } else if (next < replay->frames.size()) {
+        } else if (result.stoppedBecause.empty() && next < replay->frames.size()) {
             f = replay->frames[next];
         } else {
-            // Out of input: the recorded run has ended; let go of everything
-            // and ask the window to close.
+            if (result.stoppedBecause.empty() && next > replay->frames.size() + kOverrunFrames)
+                stop("frame " + std::to_string(game.frameNumber) + ": still running " +
+                     std::to_string(kOverrunFrames) + " frames after the recorded input ended");
+            // Out of input, or stopped: let go of everything and ask the
+            // window to close. The pause hears only the keyboard, so a game
+            // that drifted into it is let out first.
+            if (game.paused == 1) f.keys = {key::Return};
             scriptCloseRequest();
         }
         ++next;

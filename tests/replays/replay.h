@@ -46,6 +46,9 @@ struct ReplayResult {
     long long frames = 0;  // frames shown
     double kills = 0, hits = 0;
     int formsTaken = 0, turretsPlaced = 0;
+    // Why playback stopped before the end ("frame 750: opponents"); empty
+    // when it played through.
+    std::string stoppedBecause;
 };
 
 // Runs the whole program in a scratch folder under the given input. With

@@ -1,5 +1,6 @@
 // A replay that drifts says where: the first checkpoint that differs, with
-// the parts of the state that changed there.
+// the parts of the state that changed there. It stops right there, too: a
+// drifting game might never end.
 #include <gtest/gtest.h>
 
 #include "game/shell/game_state.h"
@@ -32,4 +33,7 @@ TEST(Replay, ADriftIsReportedAtItsFirstCheckpointWithThePartsThatChanged) {
     EXPECT_EQ(drift.rfind("frame " + std::to_string(replay.checkpoints[same].frame) + ": ", 0), 0u)
         << drift;
     EXPECT_NE(drift.find("players"), std::string::npos) << drift;
+    EXPECT_EQ(played.stoppedBecause, drift);
+    EXPECT_EQ(played.checkpoints.size(), same + 2) << "the drifted one and the end";
+    EXPECT_LT(played.frames, static_cast<long long>(from + 300 + 251));
 }

@@ -26,6 +26,11 @@ int check(const std::string& path) {
     const ReplayResult r = playReplay(replay, false);
     std::printf("%s: %lld frames, %.0f kills, %.0f hits, digest %s\n", path.c_str(), r.frames,
                 r.kills, r.hits, r.digest.c_str());
+    if (!r.stoppedBecause.empty()) {
+        std::printf("%s: stopped at the first drift, at %s\n", path.c_str(),
+                    r.stoppedBecause.c_str());
+        return 1;
+    }
     if (r.digest != replay.digest) {
         std::printf("%s: digest changed: expected %s, got %s\n", path.c_str(),
                     replay.digest.c_str(), r.digest.c_str());
