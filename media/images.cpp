@@ -1,6 +1,7 @@
 // Picture decoding: BMP through SDL, PNG through libpng's simplified API and
-// JPEG through libjpeg. Every decoder checks the declared size before it
-// allocates, and a damaged or truncated file yields no picture at all rather
+// JPEG through libjpeg. The declared size, and whether the file holds the
+// data for it, are checked before a decoder allocates anything for the
+// pixels, and a damaged or truncated file yields no picture at all rather
 // than a half-grey one.
 #include <SDL.h>
 #include <png.h>
@@ -12,6 +13,7 @@
 // jpeglib.h needs FILE and size_t declared first.
 #include <jpeglib.h>
 
+#include "base/picture_check.h"
 #include "media/media_internal.h"
 
 namespace media_internal {
@@ -26,35 +28,8 @@ std::uint32_t premultiply(std::uint32_t argb) {
            mul(argb & 0xFF);
 }
 
-bool sizeAcceptable(long long w, long long h) {
-    return w > 0 && h > 0 && w <= kMaxPictureSide && h <= kMaxPictureSide;
-}
-
-std::uint32_t readLe32(const unsigned char* p) {
-    return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
-}
-
+// SDL and libpng trust the header's size, so the file is checked first.
 bool decodeBmp(const std::string& path, DecodedImage& out) {
-    // SDL trusts the header's size; look at it first so a hostile file cannot
-    // ask for gigabytes.
-    unsigned char header[26] = {};
-    std::FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f) return false;
-    const std::size_t got = std::fread(header, 1, sizeof header, f);
-    std::fclose(f);
-    if (got < 26) return false;
-    const std::uint32_t infoSize = readLe32(header + 14);
-    long long w, h;
-    if (infoSize == 12) {
-        w = header[18] | (header[19] << 8);
-        h = static_cast<std::int16_t>(header[20] | (header[21] << 8));
-    } else {
-        w = static_cast<std::int32_t>(readLe32(header + 18));
-        h = static_cast<std::int32_t>(readLe32(header + 22));
-    }
-    if (h < 0) h = -h;
-    if (!sizeAcceptable(w, h)) return false;
-
     SDL_Surface* loaded = SDL_LoadBMP(path.c_str());
     if (!loaded) return false;
     out.hasAlpha = loaded->format->Amask != 0;
@@ -79,7 +54,7 @@ bool decodePng(const std::string& path, DecodedImage& out) {
     std::memset(&image, 0, sizeof image);
     image.version = PNG_IMAGE_VERSION;
     if (!png_image_begin_read_from_file(&image, path.c_str())) return false;
-    if (!sizeAcceptable(image.width, image.height)) {
+    if (!pictureSizeAcceptable(image.width, image.height)) {
         png_image_free(&image);
         return false;
     }
@@ -131,7 +106,7 @@ bool decodeJpeg(const std::string& path, DecodedImage& out) {
     jpeg_create_decompress(&info);
     jpeg_stdio_src(&info, f);
     jpeg_read_header(&info, TRUE);
-    if (!sizeAcceptable(info.image_width, info.image_height))
+    if (!pictureSizeAcceptable(info.image_width, info.image_height))
         jpegFail(reinterpret_cast<j_common_ptr>(&info));
     info.out_color_space = JCS_RGB;
     jpeg_start_decompress(&info);
@@ -139,14 +114,13 @@ bool decodeJpeg(const std::string& path, DecodedImage& out) {
     out.height = static_cast<int>(info.output_height);
     out.hasAlpha = false;
     // Rows are added as they decode, so a file that gives out early never
-    // touches the memory its header asked for.
+    // gets the memory its header asked for.
     const std::size_t total = static_cast<std::size_t>(out.width) * out.height;
-    out.pixels.reserve(total);
     row.resize(static_cast<std::size_t>(out.width) * 3);
     while (info.output_scanline < info.output_height) {
         JSAMPROW rows[1] = {row.data()};
         // A damaged or cut-short file warns as soon as the data fails; all
-        // that would follow is filler, up to 8192 x 8192 pixels of it.
+        // that would follow is filler, up to 16 megapixels of it.
         if (jpeg_read_scanlines(&info, rows, 1) != 1 || error.warned) break;
         for (int x = 0; x < out.width; ++x)
             out.pixels.push_back(0xFF000000u | (row[x * 3] << 16) | (row[x * 3 + 1] << 8) |
@@ -167,16 +141,19 @@ bool decodeJpeg(const std::string& path, DecodedImage& out) {
 }  // namespace
 
 bool decodeImageFile(const std::string& path, DecodedImage& out) {
-    unsigned char magic[8] = {};
-    std::FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f) return false;
-    const std::size_t got = std::fread(magic, 1, sizeof magic, f);
-    std::fclose(f);
     out = DecodedImage{};
-    if (got >= 2 && magic[0] == 'B' && magic[1] == 'M') return decodeBmp(path, out);
-    if (got >= 8 && png_sig_cmp(magic, 0, 8) == 0) return decodePng(path, out);
-    if (got >= 3 && magic[0] == 0xFF && magic[1] == 0xD8 && magic[2] == 0xFF)
-        return decodeJpeg(path, out);
+    PictureHeader header;
+    if (checkPictureFile(path, &header) != PictureVerdict::Plausible) return false;
+    switch (header.format) {
+        case PictureHeader::Bmp:
+            return decodeBmp(path, out);
+        case PictureHeader::Png:
+            return decodePng(path, out);
+        case PictureHeader::Jpeg:
+            return decodeJpeg(path, out);
+        case PictureHeader::None:
+            break;
+    }
     return false;
 }
 

@@ -23,12 +23,10 @@ struct DecodedImage {
     std::vector<std::uint32_t> pixels;
 };
 
-// Pictures wider or taller than this are refused instead of allocated.
-constexpr int kMaxPictureSide = 8192;
-
 // BMP through SDL, PNG through libpng, JPEG through libjpeg, chosen by the
 // file's first bytes. False for anything missing, damaged, truncated or
-// absurdly large.
+// larger than base/picture_check.h accepts, found out before the pixels are
+// allocated wherever the header tells.
 bool decodeImageFile(const std::string& path, DecodedImage& out);
 // Readies a decoded picture for drawing in a slot's mode: premultiplied,
 // the transparent colour (0xRRGGBB) cleared, the picture's own alpha kept in

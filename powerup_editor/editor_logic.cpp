@@ -5,19 +5,13 @@
 #include <fstream>
 
 #include "base/encoding.h"
+#include "base/picture_check.h"
 #include "datafiles/custom_powerup_file.h"
 
 namespace {
 
 constexpr std::array<const PowerUpScale*, kEditorSliderCount> kScales = {
     &kDamageScale, &kDurationScale, &kFireDelayScale, &kWalkScale};
-
-constexpr std::uint32_t kLargestPngSide = 8192;
-
-std::uint32_t bigEndian32(const unsigned char* bytes) {
-    return std::uint32_t{bytes[0]} << 24 | std::uint32_t{bytes[1]} << 16 |
-           std::uint32_t{bytes[2]} << 8 | std::uint32_t{bytes[3]};
-}
 
 double stepValue(const EditorState& state, int slider) {
     return scaleStep(editorScale(slider), state.steps[slider]).value;
@@ -52,17 +46,20 @@ std::string stepLabel(int slider, int step) {
     return cp1252ToUtf8(scaleStep(editorScale(slider), step).name);
 }
 
-bool pngWorthLoading(const std::string& path) {
-    static constexpr unsigned char kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-    std::ifstream in(path, std::ios::binary);
-    unsigned char head[24] = {};
-    if (!in.read(reinterpret_cast<char*>(head), sizeof head)) return false;
-    for (int i = 0; i < 8; ++i)
-        if (head[i] != kSignature[i]) return false;
-    if (head[12] != 'I' || head[13] != 'H' || head[14] != 'D' || head[15] != 'R') return false;
-    const std::uint32_t w = bigEndian32(head + 16);
-    const std::uint32_t h = bigEndian32(head + 20);
-    return w >= 1 && h >= 1 && w <= kLargestPngSide && h <= kLargestPngSide;
+bool pngWorthLoading(const std::string& path, std::string* why) {
+    PictureHeader header;
+    const PictureVerdict verdict = checkPictureFile(path, &header);
+    if (header.format != PictureHeader::Png) return false;
+    if (why && verdict == PictureVerdict::TooLarge)
+        *why =
+            "Das Bild ist zu gro\xC3\x9F: h\xC3\xB6"
+            "chstens 8192 Pixel je Seite und 16 "
+            "Megapixel insgesamt.";
+    if (why && verdict == PictureVerdict::Truncated)
+        *why =
+            "Das Bild ist unvollst\xC3\xA4ndig: Die Datei enth\xC3\xA4lt weniger "
+            "Bilddaten, als ihr Kopf verspricht.";
+    return verdict == PictureVerdict::Plausible;
 }
 
 WriteResult saveEditor(const EditorState& state, const std::string& nameUtf8,

@@ -34,10 +34,12 @@ int sliderStep(int slider, double position);
 // The step's name in UTF-8, for the label beside the slider.
 std::string stepLabel(int slider, int step);
 
-// Whether a file starts like a PNG of sensible size (1 to 8192 pixels a
-// side), read from its header before the picture is decoded, so that a
-// hostile picture cannot make the editor allocate gigabytes.
-bool pngWorthLoading(const std::string& path);
+// Whether a file is a PNG of sensible size that holds the data its header
+// promises, read from its headers before the picture is decoded, so that a
+// hostile picture cannot make the editor allocate gigabytes. A PNG refused
+// for its size or its missing data gets the reason in `why`, in the
+// editor's words (UTF-8); other files are simply not previewed.
+bool pngWorthLoading(const std::string& path, std::string* why = nullptr);
 
 // "Speichern": the two texts of the name fields (UTF-8, as the fields hold
 // them) go into the file as Windows-1252, the sliders as their steps'

@@ -99,9 +99,17 @@ void refreshSliders() {
 }
 
 // A picture scaled to size x size with a smooth filter, or nothing when the
-// file is not a PNG that can be decoded.
+// file is not a PNG that can be decoded. A PNG refused for its size or its
+// missing data says why.
 std::unique_ptr<Fl_Image> loadPreview(const std::string& path, int size) {
-    if (path.empty() || !pngWorthLoading(path)) return nullptr;
+    std::string why;
+    if (path.empty() || !pngWorthLoading(path, &why)) {
+        if (!why.empty()) {
+            fl_message_title("Bild nicht geladen");
+            fl_alert("%s", why.c_str());
+        }
+        return nullptr;
+    }
     Fl_PNG_Image png(path.c_str());
     if (png.fail() || png.w() <= 0 || png.h() <= 0) return nullptr;
     Fl_Image::RGB_scaling(FL_RGB_SCALING_BILINEAR);

@@ -91,17 +91,26 @@ TEST(PowerUpEditorLogic, OnlySensiblePngsAreDecoded) {
     writeFileBytes("kurz.png", "\x89PNG\r\n\x1A\n");
     EXPECT_FALSE(pngWorthLoading("kurz.png"));
 
-    // A header promising a picture too large to hold, or none at all.
-    std::string head = readFileBytes("gut.png").substr(0, 24);
+    // A header promising a picture too large to hold, or none at all, and
+    // one whose data is not all there; those two say why.
+    std::string head = readFileBytes("gut.png").substr(0, 33);
     const auto withSize = [&](char w0, char w1, char h0, char h1) {
         std::string bytes = head;
         bytes.replace(16, 8, std::string{0, 0, w0, w1, 0, 0, h0, h1});
         return bytes;
     };
+    std::string why;
     writeFileBytes("riesig.png", withSize(0x20, 0x01, 0x00, 0x10));  // 8193 x 16
-    EXPECT_FALSE(pngWorthLoading("riesig.png"));
-    writeFileBytes("grenze.png", withSize(0x20, 0x00, 0x20, 0x00));  // 8192 x 8192
-    EXPECT_TRUE(pngWorthLoading("grenze.png"));
+    EXPECT_FALSE(pngWorthLoading("riesig.png", &why));
+    EXPECT_NE(why.find("zu gro"), std::string::npos) << why;
+    why.clear();
+    writeFileBytes("flaeche.png", withSize(0x20, 0x00, 0x20, 0x00));  // 8192 x 8192
+    EXPECT_FALSE(pngWorthLoading("flaeche.png", &why));
+    EXPECT_NE(why.find("zu gro"), std::string::npos) << why;
+    why.clear();
+    writeFileBytes("hohl.png", withSize(0x08, 0x00, 0x08, 0x00));  // 2048 x 2048, no data
+    EXPECT_FALSE(pngWorthLoading("hohl.png", &why));
+    EXPECT_NE(why.find("unvollst"), std::string::npos) << why;
     writeFileBytes("leer.png", withSize(0x00, 0x00, 0x00, 0x10));  // 0 x 16
     EXPECT_FALSE(pngWorthLoading("leer.png"));
 }
