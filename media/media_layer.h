@@ -8,6 +8,7 @@
 // never stops the game.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -147,6 +148,30 @@ void holdPointerButton();
 void movePointer(int dx, int dy);
 
 bool windowFullscreen();
+
+// Everything one frame of the game reads from its players: the keys held,
+// with the pads already mapped onto them, the pointer and its button, and
+// the window's close request. Before each frame exactly one source fills it
+// (the devices, a replay, a network peer); the game reads nothing else.
+struct FrameInput {
+    std::array<std::uint8_t, 32> keys{};  // one bit per scan code
+    int mouseX = 0, mouseY = 0;
+    bool mouseButton = false;
+    bool closeRequested = false;
+    bool held(int code) const {
+        return code >= 0 && code < 256 && ((keys[code >> 3] >> (code & 7)) & 1) != 0;
+    }
+    void hold(int code) {
+        if (code >= 0 && code < 256) keys[code >> 3] |= static_cast<std::uint8_t>(1 << (code & 7));
+    }
+    bool operator==(const FrameInput&) const = default;
+};
+// What keyHeld, mouseX, mouseY and mouseButtonHeld answer from now on; the
+// pointer is kept inside the canvas.
+void useFrameInput(const FrameInput& input);
+// The input in use, with whatever holdKey, holdPointerButton and
+// movePointer added since; closeRequested as last used.
+FrameInput frameInputInUse();
 
 // ---- gamepads --------------------------------------------------------------
 // Pads as SDL's game-controller mapping names their controls: A at the

@@ -34,6 +34,7 @@ int gLiveMouseX = 0, gLiveMouseY = 0;
 bool gLiveMouseButton = false;
 int gMouseX = 0, gMouseY = 0;
 bool gMouseButton = false;
+bool gInputCloseRequested = false;  // as the frame input in use says
 
 bool gScripted = false;
 std::array<bool, 256> gScriptKeys{};
@@ -305,6 +306,7 @@ bool initMedia() {
     gLastScreenshot.clear();
     gLiveKeys.fill(false);
     gKeys.fill(false);
+    gInputCloseRequested = false;
     return gVideoReady;
 }
 
@@ -444,6 +446,25 @@ void movePointer(int dx, int dy) {
     // Where the pointer is stays where it was moved, until the mouse moves.
     (gScripted ? gScriptMouseX : gLiveMouseX) = gMouseX;
     (gScripted ? gScriptMouseY : gLiveMouseY) = gMouseY;
+}
+
+void useFrameInput(const FrameInput& input) {
+    for (int code = 0; code < 256; ++code) gKeys[code] = input.held(code);
+    gMouseX = std::clamp(input.mouseX, 0, kCanvasWidth - 1);
+    gMouseY = std::clamp(input.mouseY, 0, kCanvasHeight - 1);
+    gMouseButton = input.mouseButton;
+    gInputCloseRequested = input.closeRequested;
+}
+
+FrameInput frameInputInUse() {
+    FrameInput input;
+    for (int code = 0; code < 256; ++code)
+        if (gKeys[code]) input.hold(code);
+    input.mouseX = gMouseX;
+    input.mouseY = gMouseY;
+    input.mouseButton = gMouseButton;
+    input.closeRequested = gInputCloseRequested;
+    return input;
 }
 
 bool windowFullscreen() {

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Fails when a file includes from a layer above its own. The layers, lowest
-# first; each names what its files may include besides their own folder:
+# Fails when a file includes from a layer above its own, or when game code
+# other than the frame source reads a device. The layers, lowest first; each
+# names what its files may include besides their own folder:
 #
 #   base                          the standard library only
 #   datafiles, media              base (side by side: neither needs the other)
@@ -60,6 +61,16 @@ while IFS= read -r hit; do
     echo "$file: includes \"$path\", but $from may include only from: ${allowed[$from]:-(nothing of ours)}"
     broken=1
 done < <(grep -rHE --include='*.cpp' --include='*.h' "$pattern" "${!allowed[@]}")
+
+# The game hears its players only through the frame-input record. The one
+# source that fills it from the devices (with the pads' mapping beside it)
+# is the only game code that may ask them.
+devices='(^|[^[:alnum:]_])(readKeyboard|readMouse|pollWindowEvents|padState|padWentAway)[[:space:]]*\('
+while IFS= read -r hit; do
+    case $hit in game/session/frame_source.cpp:* | game/shell/pads.cpp:*) continue ;; esac
+    echo "$hit: reads a device; the game reads the frame input in use instead"
+    broken=1
+done < <(grep -rnE --include='*.cpp' --include='*.h' "$devices" game)
 
 if [ "$broken" -ne 0 ]; then
     echo "check-layers: the layers are broken (see above)"

@@ -17,6 +17,11 @@
 #include "game/world/turret.h"
 #include "media/media_layer.h"
 
+// Which screen the next frame belongs to. Quit and Closed end the program:
+// Quit from the title screen (the options head is saved), Closed by the
+// window's close request (nothing is saved).
+enum class Phase { Intro, Title, HighScores, Playing, Paused, GameOver, Quit, Closed };
+
 struct GameState {
     // ---- settings, from Data/Optionen.txt --------------------------------
     double playerCount = 1;  // 1 or 2
@@ -34,6 +39,7 @@ struct GameState {
     double customPowerUpCount = 0;
 
     // ---- screens -------------------------------------------------------------
+    Phase phase = Phase::Intro;
     int logoLevel = 0, logoPhase = 0, logoHold = 0;  // intro fade: grey level, phase, hold
     int introDone = 0, escapeSeen = 0, clickSeen = 0;
     double menuHover = 0;   // id of the title-screen region under the mouse

@@ -3,6 +3,7 @@
 #include "game/players/health.h"
 #include "game/players/shots.h"
 #include "game/players/steering.h"
+#include "game/session/frame_source.h"
 #include "game/shell/display.h"
 #include "game/shell/game_state.h"
 #include "game/shell/pads.h"
@@ -54,11 +55,8 @@ void beginGame() {
     grantLives();
 }
 
-bool runGameFrame() {
-    readMouse();
-    readKeyboard();
-    applyPads(PadUse::Game);
-    if (pollWindowEvents()) {
+bool playFrame() {
+    if (frameInputInUse().closeRequested) {
         game.closeRequested = true;
         return false;
     }
@@ -87,9 +85,19 @@ bool runGameFrame() {
 
     fadeStep();
     flip();
-    if (keyHeld(key::Escape)) runPauseScreen();
+    return true;
+}
+
+bool afterPlayFrame() {
     spawnOpponents();
     return game.fadeAlpha != 255 && !game.closeRequested;
+}
+
+bool runGameFrame() {
+    takeFrameInput(PadUse::Game);
+    if (!playFrame()) return false;
+    if (keyHeld(key::Escape)) runPauseScreen();
+    return afterPlayFrame();
 }
 
 void runGame() {
@@ -123,24 +131,120 @@ void resetForNextGame() {
     game.livesLeft = game.livesTotal;
 }
 
-LoopEnd runOuterLoop() {
-    for (;;) {
-        runTitleScreen();
-        if (game.closeRequested) return LoopEnd::CloseWindow;
-        if (game.menuHover == kMenuHighScores && !keyHeld(key::Escape)) {
-            runHighScoreScreen();
-            if (game.closeRequested) return LoopEnd::CloseWindow;
-        }
-        if (game.menuHover == kMenuStart && !keyHeld(key::Escape)) {
-            beginGame();
-            runGame();
-            if (game.closeRequested) return LoopEnd::CloseWindow;
-            recordResult();
-            runGameOverScreen();
-            if (game.closeRequested) return LoopEnd::CloseWindow;
-            resetForNextGame();
-        }
-        if (keyHeld(key::Escape) || (mouseButtonHeld(1) && game.menuHover == kMenuQuit))
-            return LoopEnd::Quit;
+namespace {
+
+// Between the screens, as each one ends: the player leaves from the title
+// screen with Escape or the exit region, and otherwise sees it again.
+void leaveOrTitle() {
+    const bool leave = keyHeld(key::Escape) || (mouseButtonHeld(1) && game.menuHover == kMenuQuit);
+    game.phase = leave ? Phase::Quit : Phase::Title;
+}
+
+void startOrLeave() {
+    if (game.menuHover == kMenuStart && !keyHeld(key::Escape)) {
+        beginGame();
+        game.phase = Phase::Playing;
+        return;
     }
+    leaveOrTitle();
+}
+
+void afterTitle() {
+    if (game.closeRequested) {
+        game.phase = Phase::Closed;
+    } else if (game.menuHover == kMenuHighScores && !keyHeld(key::Escape)) {
+        game.phase = Phase::HighScores;
+    } else {
+        startOrLeave();
+    }
+}
+
+void afterGameFrame() {
+    if (afterPlayFrame()) {
+        game.phase = Phase::Playing;
+    } else if (game.closeRequested) {
+        game.phase = Phase::Closed;
+    } else {
+        recordResult();
+        enterGameOver();
+        game.phase = Phase::GameOver;
+    }
+}
+
+}  // namespace
+
+PadUse padUseOf(Phase phase) {
+    switch (phase) {
+        case Phase::Playing:
+            return PadUse::Game;
+        case Phase::Paused:
+            return PadUse::Pause;
+        case Phase::HighScores:
+        case Phase::GameOver:
+            return PadUse::Prompt;
+        default:
+            return PadUse::Pointer;
+    }
+}
+
+bool programOver() {
+    return game.phase == Phase::Quit || game.phase == Phase::Closed;
+}
+
+void stepFrame() {
+    switch (game.phase) {
+        case Phase::Intro:
+            introFrame();
+            if (game.introDone) game.phase = Phase::Title;
+            break;
+        case Phase::Title:
+            if (!titleFrame()) afterTitle();
+            break;
+        case Phase::HighScores:
+            if (highScoreFrame()) break;
+            if (game.closeRequested)
+                game.phase = Phase::Closed;
+            else
+                startOrLeave();
+            break;
+        case Phase::Playing:
+            if (!playFrame()) {
+                game.phase = Phase::Closed;
+            } else if (keyHeld(key::Escape)) {
+                enterPause();
+                game.phase = Phase::Paused;
+            } else {
+                afterGameFrame();
+            }
+            break;
+        case Phase::Paused:
+            pauseFrame();
+            if (game.paused == 0) afterGameFrame();
+            break;
+        case Phase::GameOver:
+            if (gameOverFrame()) break;
+            if (game.closeRequested) {
+                game.phase = Phase::Closed;
+            } else {
+                resetForNextGame();
+                leaveOrTitle();
+            }
+            break;
+        case Phase::Quit:
+        case Phase::Closed:
+            break;
+    }
+}
+
+void runFrames() {
+    while (!programOver()) {
+        takeFrameInput(padUseOf(game.phase));
+        stepFrame();
+    }
+}
+
+LoopEnd runOuterLoop() {
+    game.phase = Phase::Title;
+    runFrames();
+    return game.phase == Phase::Quit ? LoopEnd::Quit : LoopEnd::CloseWindow;
 }

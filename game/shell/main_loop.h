@@ -2,6 +2,9 @@
 // runs game after game until the player quits.
 #pragma once
 
+#include "game/shell/game_state.h"
+#include "game/shell/pads.h"
+
 // How the outer loop ended.
 enum class LoopEnd {
     Quit,         // left from the title screen: save the options head, then end
@@ -15,9 +18,16 @@ void grantLives();
 // cleared, the spawner's first wait by difficulty, the lives granted.
 void beginGame();
 
-// One frame of a running game. Returns false when the game is over (the fade
-// reached black) or the window was asked to close.
+// One frame of a running game, taking its input and playing through a pause
+// it opens. Returns false when the game is over (the fade reached black) or
+// the window was asked to close.
 bool runGameFrame();
+// Its parts. playFrame runs the frame on the input in use, up to and
+// including flip(), and returns false (having done nothing) when the window
+// is to close; then the frame may open the pause; afterPlayFrame comes after
+// the frame and any pause it opened: the spawner, and whether the game goes on.
+bool playFrame();
+bool afterPlayFrame();
 
 // Frames until the game ends.
 void runGame();
@@ -29,4 +39,17 @@ void recordResult();
 // Puts players and lists back for the next game.
 void resetForNextGame();
 
+// From the title screen on: frames until the player quits or the window closes.
 LoopEnd runOuterLoop();
+
+// The program as a function of its input: one frame of the screen
+// game.phase names, on the frame input in use, then whatever comes between
+// that screen's end and the next screen's first frame. Everything it reads
+// is in `game`, the media layer's state and the frame input.
+void stepFrame();
+// What the screen of a phase uses the pads for.
+PadUse padUseOf(Phase phase);
+// Whether game.phase is Quit or Closed.
+bool programOver();
+// Frames, each on the input its source gives, until the program is over.
+void runFrames();

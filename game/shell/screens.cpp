@@ -1,5 +1,6 @@
 #include "game/shell/screens.h"
 
+#include "game/session/frame_source.h"
 #include "game/shell/game_state.h"
 #include "game/shell/pads.h"
 #include "game/shell/picture_catalogue.h"
@@ -41,12 +42,10 @@ void drawVersion() {
     drawText(5, 750, "V. " + game.versionText);
 }
 
-// Reads the input of a menu frame; false when the window is to close.
-bool readMenuInput(PadUse pads) {
-    readMouse();
-    readKeyboard();
-    applyPads(pads);
-    if (pollWindowEvents()) game.closeRequested = true;
+// Whether a menu frame goes ahead on its input: false when the window is to
+// close.
+bool menuFrameGoesAhead() {
+    if (frameInputInUse().closeRequested) game.closeRequested = true;
     return !game.closeRequested;
 }
 
@@ -62,74 +61,77 @@ int menuRegionAt(int x, int y) {
     return r ? r->id : kMenuNone;
 }
 
+void introFrame() {
+    drawTinted(kLogoImage, 433, 134, grey(game.logoLevel));
+    if (game.logoPhase == 0) {
+        game.logoLevel += 3;
+        if (game.logoLevel == 255) game.logoPhase = 1;
+    }
+    if (game.logoPhase == 1) {
+        game.logoHold += 1;
+        if (game.logoHold == 100) game.logoPhase = 2;
+    }
+    if (game.logoPhase == 2) {
+        game.logoLevel -= 3;
+        if (game.logoLevel < 0) game.introDone = 1;
+    }
+    // Skipping happens on the release, so the key or click that skips the
+    // intro does not also act on the title screen.
+    if (keyHeld(key::Escape)) game.escapeSeen = 1;
+    if (game.escapeSeen && !keyHeld(key::Escape)) game.introDone = 1;
+    if (mouseButtonHeld(1)) game.clickSeen = 1;
+    if (game.clickSeen && !mouseButtonHeld(1)) game.introDone = 1;
+    flip();
+    clearCanvas(0);
+}
+
 void runIntro() {
     while (!game.introDone) {
-        // Window events wait until the title screen.
-        readMouse();
-        readKeyboard();
-        applyPads(PadUse::Pointer);
-        drawTinted(kLogoImage, 433, 134, grey(game.logoLevel));
-        if (game.logoPhase == 0) {
-            game.logoLevel += 3;
-            if (game.logoLevel == 255) game.logoPhase = 1;
-        }
-        if (game.logoPhase == 1) {
-            game.logoHold += 1;
-            if (game.logoHold == 100) game.logoPhase = 2;
-        }
-        if (game.logoPhase == 2) {
-            game.logoLevel -= 3;
-            if (game.logoLevel < 0) game.introDone = 1;
-        }
-        // Skipping happens on the release, so the key or click that skips the
-        // intro does not also act on the title screen.
-        if (keyHeld(key::Escape)) game.escapeSeen = 1;
-        if (game.escapeSeen && !keyHeld(key::Escape)) game.introDone = 1;
-        if (mouseButtonHeld(1)) game.clickSeen = 1;
-        if (game.clickSeen && !mouseButtonHeld(1)) game.introDone = 1;
-        flip();
-        clearCanvas(0);
+        takeFrameInput(PadUse::Pointer);
+        introFrame();
     }
 }
 
-void runTitleScreen() {
-    for (;;) {
-        if (!readMenuInput(PadUse::Pointer)) return;
-        drawOpaque(kBackgroundImage, 0, 0);
-        drawTransparent(kTitleImage, 0, 0);
-        if (game.playerCount == 1) drawTransparent(kChoiceMarkImage, 841, 379);
-        if (game.playerCount == 2) drawTransparent(kChoiceMarkImage, 922, 379);
-        if (game.difficulty == 0) drawTransparent(kChoiceMarkImage, 996, 583);
-        if (game.difficulty == 1) drawTransparent(kChoiceMarkImage, 1077, 583);
-        if (game.difficulty == 2) drawTransparent(kChoiceMarkImage, 1158, 583);
-        beginText();
-        setTextTransparent();
-        drawVersion();
-        if (const Region* r = regionAt(mouseX(), mouseY())) {
-            drawTransparent(r->image, 0, 0);
-            if (r->label) drawText(mouseX() + r->dx, mouseY() + r->dy, r->label);
-            game.menuHover = r->id;
-        } else {
-            drawTransparent(kTitlePlainImage, 0, 0);
-            game.menuHover = kMenuNone;
-        }
-        endText();
-        if (mouseButtonHeld(1)) {
-            // Held, not clicked: sweeping over the icons switches as it passes.
-            if (game.menuHover == kMenuEasy) game.difficulty = 0;
-            if (game.menuHover == kMenuNormal) game.difficulty = 1;
-            if (game.menuHover == kMenuKrank) game.difficulty = 2;
-            if (game.menuHover == kMenuOnePlayer) game.playerCount = 1;
-            if (game.menuHover == kMenuTwoPlayers) game.playerCount = 2;
-        }
-        drawPointer();
-        flip();
-        if (keyHeld(key::Escape)) return;
-        if (mouseButtonHeld(1) &&
-            (game.menuHover == kMenuStart || game.menuHover == kMenuHighScores ||
-             game.menuHover == kMenuQuit))
-            return;
+bool titleFrame() {
+    if (!menuFrameGoesAhead()) return false;
+    drawOpaque(kBackgroundImage, 0, 0);
+    drawTransparent(kTitleImage, 0, 0);
+    if (game.playerCount == 1) drawTransparent(kChoiceMarkImage, 841, 379);
+    if (game.playerCount == 2) drawTransparent(kChoiceMarkImage, 922, 379);
+    if (game.difficulty == 0) drawTransparent(kChoiceMarkImage, 996, 583);
+    if (game.difficulty == 1) drawTransparent(kChoiceMarkImage, 1077, 583);
+    if (game.difficulty == 2) drawTransparent(kChoiceMarkImage, 1158, 583);
+    beginText();
+    setTextTransparent();
+    drawVersion();
+    if (const Region* r = regionAt(mouseX(), mouseY())) {
+        drawTransparent(r->image, 0, 0);
+        if (r->label) drawText(mouseX() + r->dx, mouseY() + r->dy, r->label);
+        game.menuHover = r->id;
+    } else {
+        drawTransparent(kTitlePlainImage, 0, 0);
+        game.menuHover = kMenuNone;
     }
+    endText();
+    if (mouseButtonHeld(1)) {
+        // Held, not clicked: sweeping over the icons switches as it passes.
+        if (game.menuHover == kMenuEasy) game.difficulty = 0;
+        if (game.menuHover == kMenuNormal) game.difficulty = 1;
+        if (game.menuHover == kMenuKrank) game.difficulty = 2;
+        if (game.menuHover == kMenuOnePlayer) game.playerCount = 1;
+        if (game.menuHover == kMenuTwoPlayers) game.playerCount = 2;
+    }
+    drawPointer();
+    flip();
+    if (keyHeld(key::Escape)) return false;
+    return !(mouseButtonHeld(1) &&
+             (game.menuHover == kMenuStart || game.menuHover == kMenuHighScores ||
+              game.menuHover == kMenuQuit));
+}
+
+void runTitleScreen() {
+    do takeFrameInput(PadUse::Pointer);
+    while (titleFrame());
 }
 
 void drawBlinkingPrompt(int x, int y) {
@@ -157,85 +159,103 @@ std::string highScoreRowText(int place) {
     return row + ")";
 }
 
-void runHighScoreScreen() {
+bool highScoreFrame() {
     const bool hasList = scoreListStart(game.playerCount, game.difficulty) >= 0;
-    for (;;) {
-        if (!readMenuInput(PadUse::Prompt)) return;
-        drawOpaque(kBackgroundImage, 0, 0);
-        drawTransparent(kHighScoresTitleImage, 0, 0);
-        drawTransparent(kHighScoresImage, 0, 0);
-        beginText();
-        setTextTransparent();
-        drawVersion();
-        useFont(3);
-        if (hasList)
-            for (int place = 0; place < kScoreListLength; ++place)
-                drawText(420, 360 + 95 * place, highScoreRowText(place));
-        drawBlinkingPrompt(1100, 720);
-        endText();
-        drawPointer();
-        flip();
-        clearCanvas(0);
+    if (!menuFrameGoesAhead()) return false;
+    drawOpaque(kBackgroundImage, 0, 0);
+    drawTransparent(kHighScoresTitleImage, 0, 0);
+    drawTransparent(kHighScoresImage, 0, 0);
+    beginText();
+    setTextTransparent();
+    drawVersion();
+    useFont(3);
+    if (hasList)
+        for (int place = 0; place < kScoreListLength; ++place)
+            drawText(420, 360 + 95 * place, highScoreRowText(place));
+    drawBlinkingPrompt(1100, 720);
+    endText();
+    drawPointer();
+    flip();
+    clearCanvas(0);
+    if (keyHeld(key::Return)) {
+        game.menuHover = kMenuNone;
+        return false;
+    }
+    return true;
+}
+
+void runHighScoreScreen() {
+    do takeFrameInput(PadUse::Prompt);
+    while (highScoreFrame());
+}
+
+void enterPause() {
+    game.paused = 1;
+    grabCanvas(kPauseSnapshotImage, 0, 0, kCanvasWidth, kCanvasHeight);
+}
+
+void pauseFrame() {
+    // Only the keys: the mouse and the window wait until play resumes.
+    drawOpaque(kPauseSnapshotImage, 0, 0);
+    if (game.pauseChoice == 0) {
+        drawTransparent(kPauseContinueImage, 0, 0);
+        if (keyHeld(key::Return)) game.paused = 0;
+    } else {
+        drawTransparent(kPauseEndImage, 0, 0);
         if (keyHeld(key::Return)) {
-            game.menuHover = kMenuNone;
-            return;
+            game.paused = 0;
+            game.livesLeft = 0;  // ends like a game whose last life is gone
         }
     }
+    if (keyHeld(key::Up))
+        game.pauseChoice = 0;
+    else if (keyHeld(key::Down))
+        game.pauseChoice = 1;
+    flip();
 }
 
 void runPauseScreen() {
-    game.paused = 1;
-    grabCanvas(kPauseSnapshotImage, 0, 0, kCanvasWidth, kCanvasHeight);
+    enterPause();
     while (game.paused == 1) {
-        // Only the keyboard: the mouse and the window wait until play resumes.
-        readKeyboard();
-        applyPads(PadUse::Pause);
-        drawOpaque(kPauseSnapshotImage, 0, 0);
-        if (game.pauseChoice == 0) {
-            drawTransparent(kPauseContinueImage, 0, 0);
-            if (keyHeld(key::Return)) game.paused = 0;
-        } else {
-            drawTransparent(kPauseEndImage, 0, 0);
-            if (keyHeld(key::Return)) {
-                game.paused = 0;
-                game.livesLeft = 0;  // ends like a game whose last life is gone
-            }
-        }
-        if (keyHeld(key::Up))
-            game.pauseChoice = 0;
-        else if (keyHeld(key::Down))
-            game.pauseChoice = 1;
-        flip();
+        takeFrameInput(PadUse::Pause);
+        pauseFrame();
     }
 }
 
-void runGameOverScreen() {
+void enterGameOver() {
     game.menuHover = kMenuNone;
-    for (;;) {
-        if (!readMenuInput(PadUse::Prompt)) return;
-        drawOpaque(kBackgroundImage, 0, 0);
-        drawTransparent(kGameOverTitleImage, 0, 0);
-        drawTransparent(kGameOverImage, 0, 0);
-        beginText();
-        setTextTransparent();
-        useFont(1);
-        drawText(680, 390, std::to_string(roundToInt(firstPlayer().kills + secondPlayer().kills)));
-        drawText(680, 490, std::to_string(roundToInt(firstPlayer().hits + secondPlayer().hits)));
-        useFont(2);
-        if (twoPlayerGame())
-            drawText(680, 600, firstPlayer().name + " und " + secondPlayer().name);
-        else
-            drawText(680, 600, firstPlayer().name);
-        useFont(3);
-        drawBlinkingPrompt(1100, 720);
-        endText();
-        // One star for a game that entered no list, up to five for first
-        // place; the custom power-up mark shows as many as the strip holds.
-        clip(kStarsImage, 0, 0, roundToInt((game.placementMark + 1) * 51), 50);
-        drawTransparent(kStarsImage, 600, 310);
-        drawPointer();
-        flip();
-        clearCanvas(0);
-        if (keyHeld(key::Return)) return;
-    }
+}
+
+bool gameOverFrame() {
+    if (!menuFrameGoesAhead()) return false;
+    drawOpaque(kBackgroundImage, 0, 0);
+    drawTransparent(kGameOverTitleImage, 0, 0);
+    drawTransparent(kGameOverImage, 0, 0);
+    beginText();
+    setTextTransparent();
+    useFont(1);
+    drawText(680, 390, std::to_string(roundToInt(firstPlayer().kills + secondPlayer().kills)));
+    drawText(680, 490, std::to_string(roundToInt(firstPlayer().hits + secondPlayer().hits)));
+    useFont(2);
+    if (twoPlayerGame())
+        drawText(680, 600, firstPlayer().name + " und " + secondPlayer().name);
+    else
+        drawText(680, 600, firstPlayer().name);
+    useFont(3);
+    drawBlinkingPrompt(1100, 720);
+    endText();
+    // One star for a game that entered no list, up to five for first
+    // place; the custom power-up mark shows as many as the strip holds.
+    clip(kStarsImage, 0, 0, roundToInt((game.placementMark + 1) * 51), 50);
+    drawTransparent(kStarsImage, 600, 310);
+    drawPointer();
+    flip();
+    clearCanvas(0);
+    return !keyHeld(key::Return);
+}
+
+void runGameOverScreen() {
+    enterGameOver();
+    do takeFrameInput(PadUse::Prompt);
+    while (gameOverFrame());
 }

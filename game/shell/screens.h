@@ -1,7 +1,9 @@
 // The screens around a game: intro, title, high scores, pause and game over.
-// Each is a loop of one frame per pass that reads the input first and ends
-// with flip(). A window close request sets game.closeRequested and leaves
-// the screen at once (the intro and the pause do not look at it).
+// Each frame of a screen runs on the frame input in use and ends with
+// flip(); a screen's run... function takes the input of each frame and runs
+// frames until the screen is over. A window close request sets
+// game.closeRequested and leaves the screen at once (the intro and the pause
+// do not look at it: the window waits until the title screen or the game).
 #pragma once
 
 #include <string>
@@ -25,6 +27,14 @@ void runTitleScreen();
 void runHighScoreScreen();
 void runGameOverScreen();
 
+// Single frames. Those that return a value return false once their screen
+// is over; the intro is over once game.introDone is set.
+void introFrame();
+bool titleFrame();
+bool highScoreFrame();
+void enterGameOver();  // before the first frame of the game-over screen
+bool gameOverFrame();
+
 // One row of the high-score screen (place 0 to 3 of the current list), as drawn.
 std::string highScoreRowText(int place);
 
@@ -33,3 +43,7 @@ void drawBlinkingPrompt(int x, int y);
 
 // The frame step that pauses a running game when Escape is held.
 void runPauseScreen();
+// Its parts: the pause begins on the picture last shown, and each frame
+// of it ends the pause by clearing game.paused.
+void enterPause();
+void pauseFrame();

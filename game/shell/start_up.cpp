@@ -78,8 +78,8 @@ int runProgram() {
         shutDown(false);
         return 0;
     }
-    runIntro();
-    const LoopEnd end = runOuterLoop();
-    shutDown(end == LoopEnd::Quit);
+    game.phase = Phase::Intro;
+    runFrames();
+    shutDown(game.phase == Phase::Quit);
     return 0;
 }

@@ -8,6 +8,7 @@
 #include <sstream>
 
 #include "datafiles/custom_powerup_file.h"
+#include "game/session/frame_source.h"
 #include "game/shell/game_state.h"
 #include "game/shell/start_up.h"
 #include "test_support/picture_files.h"
@@ -19,9 +20,10 @@ namespace {
 
 std::string formatFrame(const FrameInput& f) {
     std::string keys;
-    for (int k : f.keys) keys += (keys.empty() ? "" : ",") + std::to_string(k);
+    for (int k = 0; k < 256; ++k)
+        if (f.held(k)) keys += (keys.empty() ? "" : ",") + std::to_string(k);
     return std::to_string(f.mouseX) + " " + std::to_string(f.mouseY) + " " +
-           (f.button ? "1" : "0") + " " + (keys.empty() ? "-" : keys);
+           (f.mouseButton ? "1" : "0") + " " + (keys.empty() ? "-" : keys);
 }
 
 // ---- the digest ------------------------------------------------------------
@@ -109,7 +111,7 @@ constexpr PlayerKeys kSecondOfTwo{key::W, key::S, key::A, key::D, key::T, key::F
 
 // Plays like a keen beginner: walks to ready items, otherwise lines up with
 // the nearest opponent at a distance and shoots along the line.
-void steerPlayer(const Player& p, const PlayerKeys& k, std::mt19937& dice, std::vector<int>& keys) {
+void steerPlayer(const Player& p, const PlayerKeys& k, std::mt19937& dice, FrameInput& keys) {
     if (p.active != 1) return;
     const double px = p.x + 50, py = p.y + 50;
     const PowerUpItem* item = nullptr;
@@ -120,10 +122,10 @@ void steerPlayer(const Player& p, const PlayerKeys& k, std::mt19937& dice, std::
     });
     if (item && best < 700) {
         const double dx = item->x + 50 - px, dy = item->y + 50 - py;
-        if (dx > 5) keys.push_back(k.right);
-        if (dx < -5) keys.push_back(k.left);
-        if (dy > 5) keys.push_back(k.down);
-        if (dy < -5) keys.push_back(k.up);
+        if (dx > 5) keys.hold(k.right);
+        if (dx < -5) keys.hold(k.left);
+        if (dy > 5) keys.hold(k.down);
+        if (dy < -5) keys.hold(k.up);
         return;
     }
     const Opponent* target = nullptr;
@@ -134,26 +136,26 @@ void steerPlayer(const Player& p, const PlayerKeys& k, std::mt19937& dice, std::
     });
     if (!target) {
         // Wander towards the middle while the field is empty.
-        if (px < 600) keys.push_back(k.right);
-        if (px > 760) keys.push_back(k.left);
-        if (py < 320) keys.push_back(k.down);
-        if (py > 440) keys.push_back(k.up);
+        if (px < 600) keys.hold(k.right);
+        if (px > 760) keys.hold(k.left);
+        if (py < 320) keys.hold(k.down);
+        if (py > 440) keys.hold(k.up);
         return;
     }
     const double dx = target->x + 50 - px, dy = target->y + 50 - py;
     if (std::fabs(dy) < 35)
-        keys.push_back(dx > 0 ? k.fireRight : k.fireLeft);
+        keys.hold(dx > 0 ? k.fireRight : k.fireLeft);
     else if (std::fabs(dx) < 35)
-        keys.push_back(dy > 0 ? k.fireDown : k.fireUp);
+        keys.hold(dy > 0 ? k.fireDown : k.fireUp);
     // Line up on the smaller offset; keep some distance on the larger.
     if (std::fabs(dx) < std::fabs(dy)) {
-        if (std::fabs(dx) > 10) keys.push_back(dx > 0 ? k.right : k.left);
-        if (std::fabs(dy) < 200) keys.push_back(dy > 0 ? k.up : k.down);
+        if (std::fabs(dx) > 10) keys.hold(dx > 0 ? k.right : k.left);
+        if (std::fabs(dy) < 200) keys.hold(dy > 0 ? k.up : k.down);
     } else {
-        if (std::fabs(dy) > 10) keys.push_back(dy > 0 ? k.down : k.up);
-        if (std::fabs(dx) < 200) keys.push_back(dx > 0 ? k.left : k.right);
+        if (std::fabs(dy) > 10) keys.hold(dy > 0 ? k.down : k.up);
+        if (std::fabs(dx) < 200) keys.hold(dx > 0 ? k.left : k.right);
     }
-    if (dice() % 9 == 0) keys.push_back(dice() % 2 ? k.fireUp : k.fireLeft);  // a stray shot
+    if (dice() % 9 == 0) keys.hold(dice() % 2 ? k.fireUp : k.fireLeft);  // a stray shot
 }
 
 // A recording ends its game from the pause after this many frames.
@@ -182,7 +184,6 @@ struct Session {
     // end at all.
     void stop(std::string why) {
         if (result.stoppedBecause.empty()) result.stoppedBecause = std::move(why);
-        scriptCloseRequest();
     }
     void compareCheckpoint() {
         const std::size_t i = result.checkpoints.size() - 1;
@@ -195,11 +196,8 @@ struct Session {
         }
     }
 
-    void apply(const FrameInput& f) {
-        scriptedInput(true);
-        for (int k : f.keys) scriptKey(k, true);
-        scriptMouse(f.mouseX, f.mouseY, f.button);
-    }
+    // The input of the next frame, handed to the game by the frame source.
+    FrameInput pending;
 
     FrameInput decide() {
         FrameInput f;
@@ -207,7 +205,7 @@ struct Session {
         lastGameFrame = game.frameNumber;
         switch (phase) {
             case Intro:
-                if (++wait < 3) f.keys = {key::Escape};
+                if (++wait < 3) f.hold(key::Escape);
                 if (game.introDone) phase = Title, wait = 0;
                 break;
             case Title: {
@@ -218,11 +216,12 @@ struct Session {
                     break;
                 }
                 if (game.playerCount != want) {
-                    f.mouseX = want == 2 ? 937 : 857, f.mouseY = 400, f.button = true;
+                    f.mouseX = want == 2 ? 937 : 857, f.mouseY = 400, f.mouseButton = true;
                 } else if (roundToInt(game.difficulty) != replay->difficulty) {
-                    f.mouseX = 1010 + 80 * replay->difficulty, f.mouseY = 605, f.button = true;
+                    f.mouseX = 1010 + 80 * replay->difficulty, f.mouseY = 605;
+                    f.mouseButton = true;
                 } else {
-                    f.mouseX = 400, f.mouseY = 400, f.button = ++wait > 2;
+                    f.mouseX = 400, f.mouseY = 400, f.mouseButton = ++wait > 2;
                 }
                 break;
             }
@@ -234,27 +233,25 @@ struct Session {
                 // A robot that cannot lose: end the game from the pause.
                 if (game.frameNumber > kLongestGame) {
                     if (!game.paused)
-                        f.keys = {key::Escape};
+                        f.hold(key::Escape);
                     else
-                        f.keys = {game.pauseChoice == 1 ? key::Return : key::Down};
+                        f.hold(game.pauseChoice == 1 ? key::Return : key::Down);
                     break;
                 }
                 if (twoPlayerGame()) {
-                    steerPlayer(firstPlayer(), kFirstOfTwo, dice, f.keys);
-                    steerPlayer(secondPlayer(), kSecondOfTwo, dice, f.keys);
+                    steerPlayer(firstPlayer(), kFirstOfTwo, dice, f);
+                    steerPlayer(secondPlayer(), kSecondOfTwo, dice, f);
                 } else {
-                    steerPlayer(firstPlayer(), kOnePlayer, dice, f.keys);
+                    steerPlayer(firstPlayer(), kOnePlayer, dice, f);
                 }
-                std::sort(f.keys.begin(), f.keys.end());
-                f.keys.erase(std::unique(f.keys.begin(), f.keys.end()), f.keys.end());
                 break;
             }
             case GameOver:
-                if (++wait < 3) f.keys = {key::Return};
+                if (++wait < 3) f.hold(key::Return);
                 if (wait > 5) phase = Quitting, wait = 0;
                 break;
             case Quitting:
-                if (++wait > 2) f.keys = {key::Escape};
+                if (++wait > 2) f.hold(key::Escape);
                 break;
         }
         return f;
@@ -292,13 +289,13 @@ struct Session {
                 stop("frame " + std::to_string(game.frameNumber) + ": still running " +
                      std::to_string(kOverrunFrames) + " frames after the recorded input ended");
             // Out of input, or stopped: let go of everything and ask the
-            // window to close. The pause hears only the keyboard, so a game
-            // that drifted into it is let out first.
-            if (game.paused == 1) f.keys = {key::Return};
-            scriptCloseRequest();
+            // window to close. The pause does not look at the window, so a
+            // game that drifted into it is let out first.
+            if (game.paused == 1) f.hold(key::Return);
+            f.closeRequested = true;
         }
         ++next;
-        apply(f);
+        pending = f;
     }
 };
 
@@ -375,11 +372,11 @@ bool parseReplay(const std::string& text, Replay& r) {
         int button;
         if (!(in >> f.mouseX >> f.mouseY >> button >> keys) || count <= 0 || count > 10000000)
             return false;
-        f.button = button != 0;
+        f.mouseButton = button != 0;
         if (keys != "-") {
             std::istringstream list(keys);
             std::string k;
-            while (std::getline(list, k, ',')) f.keys.push_back(std::stoi(k));
+            while (std::getline(list, k, ',')) f.hold(std::stoi(k));
         }
         r.frames.insert(r.frames.end(), static_cast<std::size_t>(count), f);
     }
@@ -397,13 +394,15 @@ ReplayResult playReplay(Replay& replay, bool record) {
     session.record = record;
     session.dice.seed(static_cast<std::uint32_t>(replay.seed));
     seedRandom(replay.seed);
-    scriptedInput(true);
-    if (!record && !replay.frames.empty()) session.apply(replay.frames[0]);
+    if (!record && !replay.frames.empty()) session.pending = replay.frames[0];
     session.next = 1;
     if (record) replay.frames.push_back(FrameInput{});
     setFlipHook([](void* s) { static_cast<Session*>(s)->afterFrame(); }, &session);
+    setFrameSource([](PadUse, void* s) { return static_cast<Session*>(s)->pending; }, &session);
     scriptTimeOfDay(12, 0);
     runProgram();
+    setFrameSource(nullptr, nullptr);
+    setFlipHook(nullptr, nullptr);
 
     // The end state: counters, what is left on the field, the score file.
     ReplayResult& result = session.result;

@@ -9,12 +9,7 @@
 #include <utility>
 #include <vector>
 
-struct FrameInput {
-    std::vector<int> keys;  // scan codes held
-    int mouseX = 0, mouseY = 0;
-    bool button = false;
-    bool operator==(const FrameInput&) const = default;
-};
+#include "media/media_layer.h"
 
 // The state at one moment of a replay, digested part by part, so that a
 // replay that drifts can say where and in what it first went its own way.

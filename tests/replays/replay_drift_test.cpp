@@ -16,8 +16,8 @@ TEST(Replay, ADriftIsReportedAtItsFirstCheckpointWithThePartsThatChanged) {
     // Halfway through, where the recording steers again, the smiley walks
     // right for five seconds on top of whatever the recording does.
     std::size_t from = replay.frames.size() / 2;
-    while (replay.frames.at(from).keys.empty()) ++from;
-    for (std::size_t i = from; i < from + 300; ++i) replay.frames[i].keys.push_back(key::D);
+    while (replay.frames.at(from).keys == FrameInput{}.keys) ++from;
+    for (std::size_t i = from; i < from + 300; ++i) replay.frames[i].hold(key::D);
     const ReplayResult played = playReplay(replay, false);
 
     EXPECT_NE(played.digest, replay.digest);
@@ -25,8 +25,7 @@ TEST(Replay, ADriftIsReportedAtItsFirstCheckpointWithThePartsThatChanged) {
     ASSERT_FALSE(drift.empty());
     // Everything before the first reported checkpoint was played alike.
     std::size_t same = 0;
-    while (same < played.checkpoints.size() &&
-           played.checkpoints[same] == replay.checkpoints[same])
+    while (same < played.checkpoints.size() && played.checkpoints[same] == replay.checkpoints[same])
         ++same;
     ASSERT_GT(same, 0u) << "the change came late; the start must still agree";
     ASSERT_LT(same, replay.checkpoints.size());
