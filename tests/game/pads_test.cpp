@@ -93,21 +93,18 @@ TEST_F(PadsTest, FaceButtonsAndTheRightStickShootInTheirDirections) {
     setVirtualPadAxis(pad, PadAxis::RightY, 0.9);
     frame();
     EXPECT_EQ(shotDirection(), std::make_pair(0.0, 15.0));
-}
+    setVirtualPadAxis(pad, PadAxis::RightX, 0);
+    setVirtualPadAxis(pad, PadAxis::RightY, 0);
 
-TEST_F(PadsTest, TheRightStickHeldStraightShootsThatWay) {
-    start(1);
-    const int pad = plugIn();
-    Player& p = firstPlayer();
-    place(p, 600, 300);
-    frame();
-    struct Case {
+    // Held straight, with the other axis resting at the middle, as a thumb
+    // pushing straight does.
+    struct Straight {
         PadAxis axis;
         double tilt, vx, vy;
     };
-    // The other axis rests at the middle, as a thumb pushing straight does.
-    for (const Case& c : {Case{PadAxis::RightY, -1, 0, -15}, Case{PadAxis::RightX, -1, -15, 0},
-                          Case{PadAxis::RightY, 1, 0, 15}, Case{PadAxis::RightX, 1, 15, 0}}) {
+    for (const Straight& c :
+         {Straight{PadAxis::RightY, -1, 0, -15}, Straight{PadAxis::RightX, -1, -15, 0},
+          Straight{PadAxis::RightY, 1, 0, 15}, Straight{PadAxis::RightX, 1, 15, 0}}) {
         SCOPED_TRACE(c.vx + 2 * c.vy);
         game.shots.clear();
         p.fireCooldown = -1;
