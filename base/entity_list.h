@@ -20,8 +20,38 @@ template <class T>
 class EntityList {
   public:
     EntityList() = default;
-    EntityList(const EntityList&) = delete;
-    EntityList& operator=(const EntityList&) = delete;
+    EntityList(const EntityList& other) { *this = other; }
+    // A copy of other, record for record in the same order with the cursor
+    // on the same record: what a snapshot of a game needs. It reuses this
+    // list's nodes, live and spare, so once this list has held as many
+    // records as other, copying allocates nothing beyond what the records'
+    // own members may need.
+    EntityList& operator=(const EntityList& other) {
+        if (this == &other) return *this;
+        Node* reuse = head_;
+        if (tail_)
+            tail_->next = spare_;
+        else
+            reuse = spare_;
+        head_ = tail_ = current_ = spare_ = nullptr;
+        count_ = 0;
+        for (const Node* o = other.head_; o; o = o->next) {
+            Node* n = reuse;
+            if (n)
+                reuse = n->next;
+            else
+                n = new Node{};
+            n->record = o->record;
+            n->prev = tail_;
+            n->next = nullptr;
+            (tail_ ? tail_->next : head_) = n;
+            tail_ = n;
+            if (o == other.current_) current_ = n;
+            ++count_;
+        }
+        spare_ = reuse;  // the nodes left over wait for the next add()
+        return *this;
+    }
     EntityList(EntityList&& other) noexcept { take(other); }
     EntityList& operator=(EntityList&& other) noexcept {
         if (this != &other) {
@@ -61,6 +91,19 @@ class EntityList {
     T* append() {
         current_ = tail_;
         return add();
+    }
+
+    // Keeps nodes for at least this many records in all, live and spare, so
+    // that the list (or a copy made into it) grows that far without
+    // allocating.
+    void reserve(int records) {
+        int nodes = count_;
+        for (const Node* n = spare_; n; n = n->next) ++nodes;
+        for (; nodes < records; ++nodes) {
+            Node* n = new Node{};
+            n->next = spare_;
+            spare_ = n;
+        }
     }
 
     void reset() { current_ = nullptr; }

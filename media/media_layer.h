@@ -202,6 +202,14 @@ void rumblePad(int place, double strength, int milliseconds);
 // A whole number from 0 to max, both ends included.
 int random(int max);
 void seedRandom(std::uint64_t seed);
+// The generator's whole state, for snapshots of a game.
+struct RandomState {
+    std::uint64_t words[4] = {};
+    bool seeded = false;
+    bool operator==(const RandomState&) const = default;
+};
+RandomState randomState();
+void setRandomState(const RandomState& state);
 
 struct TimeOfDay {
     int hours, minutes;
@@ -220,8 +228,10 @@ void scriptCloseRequest();
 // scripted input from one frame to the next; nullptr removes it.
 using FlipHook = void (*)(void* context);
 void setFlipHook(FlipHook hook, void* context);
-// Switches every drawing operation off (true: on again), so a benchmark can
-// time a frame's game logic apart from its composition.
+// The "not drawn" mode (false; true: drawn again) for frames that are only
+// simulated: every drawing operation returns at once, and so do flip() (no
+// presenting, pacing, flip hook or count) and a pad's rumble. A benchmark
+// uses it to time a frame's game logic apart from its composition.
 void setDrawing(bool on);
 bool drawingOn();
 // Drawing is carried out when the canvas is next read, by flip() at the

@@ -1,4 +1,5 @@
 // Random numbers and the time of day.
+#include <algorithm>
 #include <chrono>
 #include <ctime>
 
@@ -46,6 +47,18 @@ int gFixedHours = -1, gFixedMinutes = 0;
 
 void seedRandom(std::uint64_t seed) {
     gGenerator.seed(seed);
+}
+
+RandomState randomState() {
+    RandomState state;
+    std::copy(std::begin(gGenerator.s), std::end(gGenerator.s), state.words);
+    state.seeded = gGenerator.seeded;
+    return state;
+}
+
+void setRandomState(const RandomState& state) {
+    std::copy(std::begin(state.words), std::end(state.words), gGenerator.s);
+    gGenerator.seeded = state.seeded;
 }
 
 int random(int max) {

@@ -374,7 +374,7 @@ bool collidePixels(int slotA, int xA, int yA, int slotB, int xB, int yB) {
 }
 
 void grabCanvas(int slot, int x, int y, int w, int h) {
-    if (slot < 0 || !canvasReady()) return;
+    if (slot < 0 || !canvasReady() || !gDrawing) return;
     x = std::clamp(x, 0, kCanvasWidth);
     y = std::clamp(y, 0, kCanvasHeight);
     w = std::clamp(w, 0, kCanvasWidth - x);

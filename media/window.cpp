@@ -366,6 +366,7 @@ bool openScreen(int width, int height, const char* title) {
 }
 
 void flip() {
+    if (!drawingOn()) return;
     finishDrawingNow();
     present();
     if (gScreenshotWanted) {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
 #include <vector>
 
 namespace {
@@ -86,6 +87,32 @@ TEST(EntityList, RecordsStartZeroFilledEvenWhenReused) {
     EXPECT_EQ(list.next(), nullptr);
     list.remove();  // nothing current: nothing happens
     EXPECT_EQ(list.count(), 0);
+}
+
+// A snapshot keeps order and cursor, and a list copied into again and again
+// reuses its nodes instead of allocating new ones.
+TEST(EntityList, ACopyKeepsOrderAndCursorAndReusesItsNodes) {
+    EntityList<Record> list, copy;
+    for (int i = 1; i <= 6; ++i) list.append()->id = i;
+    list.select(3);
+    list.remove();  // 4 goes; 3 is current
+    copy = list;
+    EXPECT_EQ(ids(copy), (std::vector<int>{1, 2, 3, 5, 6}));
+    ASSERT_NE(copy.current(), nullptr);
+    EXPECT_EQ(copy.current()->id, 3);
+    EXPECT_EQ(copy.next()->id, 5);
+    list.reset();
+    copy = list;
+    EXPECT_EQ(copy.next()->id, 1) << "no current record: the walk starts at the front";
+
+    std::set<const Record*> nodes;
+    copy.forEach([&](const Record& r) { nodes.insert(&r); });
+    EntityList<Record> shorter;
+    shorter.append()->id = 7;
+    copy = shorter;  // three fewer: they wait as spare nodes
+    copy = list;
+    copy.forEach([&](const Record& r) { EXPECT_EQ(nodes.count(&r), 1u) << r.id; });
+    EXPECT_EQ(copy.count(), 5);
 }
 
 }  // namespace

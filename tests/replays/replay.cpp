@@ -9,8 +9,11 @@
 
 #include "datafiles/custom_powerup_file.h"
 #include "game/session/frame_source.h"
+#include "game/session/snapshot.h"
 #include "game/shell/game_state.h"
+#include "game/shell/main_loop.h"
 #include "game/shell/start_up.h"
+#include "test_support/allocation_count.h"
 #include "test_support/picture_files.h"
 #include "test_support/scratch_folder.h"
 
@@ -96,6 +99,26 @@ void sampleState(Sampler& d) {
     d.endPart("turret-shots");
     d.number(game.animations.count());
     d.endPart("animations");
+}
+
+// Everything a frame step leaves behind, part by part, for the rollback check:
+// what the checkpoints sample, and the screens and the random generator too.
+Checkpoint stepDigest() {
+    Digest unused;
+    Checkpoint c;
+    Sampler d{unused, c, {}};
+    sampleState(d);
+    for (double v :
+         {static_cast<double>(game.phase), double(game.paused), double(game.pauseChoice),
+          game.menuHover, double(game.introDone), double(game.logoLevel), double(game.logoHold),
+          game.blinkLevel, double(game.blinkFalling), game.placementMark, game.spawnTimer,
+          game.livesTotal, game.gameOver, game.playerCount, game.difficulty})
+        d.number(v);
+    d.endPart("screens");
+    const RandomState random = randomState();
+    for (std::uint64_t w : random.words) d.number(static_cast<double>(w));
+    d.endPart("random");
+    return c;
 }
 
 // ---- the robot that records ------------------------------------------------
@@ -383,7 +406,61 @@ bool parseReplay(const std::string& text, Replay& r) {
     return in.eof();
 }
 
-ReplayResult playReplay(Replay& replay, bool record) {
+namespace {
+
+// runProgram with a rollback after every frame, as a network game does when
+// the other side's input arrives late: the state of `depth` frames ago comes
+// back from its snapshot, and those frames are simulated again undrawn on
+// the same input. Each must leave exactly the state that the drawn frame
+// left; the first that does not stops the run, named in stoppedBecause.
+void runProgramRollingBack(Session& session, int depth) {
+    if (!startUp()) {
+        shutDown(false);
+        return;
+    }
+    game.phase = Phase::Intro;
+    const std::size_t ring = static_cast<std::size_t>(depth) + 1;
+    std::vector<Snapshot> saved(ring);
+    std::vector<FrameInput> inputs(ring);
+    std::vector<Checkpoint> left(ring);
+    saveSnapshot(saved[0]);
+    long long step = 0;
+    while (!programOver()) {
+        ++step;
+        takeFrameInput(padUseOf(game.phase));
+        inputs[step % ring] = frameInputInUse();
+        stepFrame();
+        left[step % ring] = stepDigest();
+        const long long before = allocationCount();
+        saveSnapshot(saved[step % ring]);
+        if (step < depth || !session.result.stoppedBecause.empty()) continue;
+        restoreSnapshot(saved[(step - depth) % ring]);
+        session.result.snapshotAllocations += allocationCount() - before;
+        setDrawing(false);
+        for (long long again = step - depth + 1; again <= step; ++again) {
+            useFrameInput(inputs[again % ring]);
+            stepFrame();
+            const Checkpoint now = stepDigest();
+            if (now != left[again % ring]) {
+                const std::string drift = firstDrift({left[again % ring]}, {now});
+                session.stop("shown frame " + std::to_string(again) + " (game frame " +
+                             std::to_string(game.frameNumber) + "), simulated again after a " +
+                             "rollback of " + std::to_string(depth) + ", differs in" +
+                             drift.substr(drift.find(':') + 1));
+                break;
+            }
+            const long long saving = allocationCount();
+            saveSnapshot(saved[again % ring]);
+            session.result.snapshotAllocations += allocationCount() - saving;
+        }
+        setDrawing(true);
+    }
+    shutDown(game.phase == Phase::Quit);
+}
+
+}  // namespace
+
+ReplayResult playReplay(Replay& replay, bool record, int rollbackDepth) {
     ScratchFolder folder;
     folder.linkPictures();
     prepareFolder(replay);
@@ -400,7 +477,10 @@ ReplayResult playReplay(Replay& replay, bool record) {
     setFlipHook([](void* s) { static_cast<Session*>(s)->afterFrame(); }, &session);
     setFrameSource([](PadUse, void* s) { return static_cast<Session*>(s)->pending; }, &session);
     scriptTimeOfDay(12, 0);
-    runProgram();
+    if (rollbackDepth > 0)
+        runProgramRollingBack(session, rollbackDepth);
+    else
+        runProgram();
     setFrameSource(nullptr, nullptr);
     setFlipHook(nullptr, nullptr);
 

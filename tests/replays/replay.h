@@ -44,12 +44,16 @@ struct ReplayResult {
     // Why playback stopped before the end ("frame 750: opponents"); empty
     // when it played through.
     std::string stoppedBecause;
+    // With rollbacks: how often saving and restoring snapshots allocated.
+    long long snapshotAllocations = 0;
 };
 
 // Runs the whole program in a scratch folder under the given input. With
 // `record` the input comes from a playing robot instead and is written into
-// replay.frames.
-ReplayResult playReplay(Replay& replay, bool record);
+// replay.frames. With a rollback depth, every frame is followed by a
+// rollback of that many frames, simulated again undrawn, which must give the
+// very same states (a mismatch stops the run and says where).
+ReplayResult playReplay(Replay& replay, bool record, int rollbackDepth = 0);
 
 // Where a played replay first differs from the expected checkpoints: "frame
 // 750: opponents, shots" or "the end: scores". Empty when none differs.

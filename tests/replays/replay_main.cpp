@@ -2,6 +2,10 @@
 //
 //   pomvex-replay check FILE...   fails when a replay's digest has changed,
 //                                 naming the first checkpoint that differs
+//   pomvex-replay rollback DEPTH FILE...
+//                                 the same, with a rollback of DEPTH frames
+//                                 after every frame, simulated again undrawn;
+//                                 fails at the first state that differs
 //   pomvex-replay record FILE SEED PLAYERS DIFFICULTY CUSTOM
 //                                 lets a robot play and writes the replay
 #include <cstdio>
@@ -20,10 +24,17 @@ bool load(const std::string& path, Replay& replay) {
     return false;
 }
 
-int check(const std::string& path) {
+int check(const std::string& path, int rollbackDepth) {
     Replay replay;
     if (!load(path, replay)) return 1;
-    const ReplayResult r = playReplay(replay, false);
+    const ReplayResult r = playReplay(replay, false, rollbackDepth);
+    if (rollbackDepth > 0)
+        std::printf(
+            "%s: a rollback of %d after every frame; saving and restoring allocated %lld "
+            "times\n",
+            path.c_str(), rollbackDepth, r.snapshotAllocations);
+    // Snapshots have room for every list a game holds: none may allocate.
+    if (r.snapshotAllocations > 0) return 1;
     std::printf("%s: %lld frames, %.0f kills, %.0f hits, digest %s\n", path.c_str(), r.frames,
                 r.kills, r.hits, r.digest.c_str());
     if (!r.stoppedBecause.empty()) {
@@ -47,7 +58,12 @@ int main(int argc, char** argv) {
     const std::string command = argc > 1 ? argv[1] : "";
     if (command == "check" && argc > 2) {
         int failures = 0;
-        for (int i = 2; i < argc; ++i) failures += check(argv[i]);
+        for (int i = 2; i < argc; ++i) failures += check(argv[i], 0);
+        return failures == 0 ? 0 : 1;
+    }
+    if (command == "rollback" && argc > 3 && std::atoi(argv[2]) > 0) {
+        int failures = 0;
+        for (int i = 3; i < argc; ++i) failures += check(argv[i], std::atoi(argv[2]));
         return failures == 0 ? 0 : 1;
     }
     if (command == "record" && argc == 7) {
@@ -71,6 +87,7 @@ int main(int argc, char** argv) {
     }
     std::fprintf(stderr,
                  "usage: pomvex-replay check FILE...\n"
+                 "       pomvex-replay rollback DEPTH FILE...\n"
                  "       pomvex-replay record FILE SEED PLAYERS DIFFICULTY CUSTOM\n");
     return 2;
 }
