@@ -154,6 +154,13 @@ int main(int argc, char** argv) {
     seedRandom(5);
     // A player reaches the title screen long after the pictures are decoded.
     for (int slot = 0; slot < 4096; ++slot) spriteLoaded(slot);
+    // A game without its pictures draws next to nothing: its figures would
+    // say nothing about the real one.
+    if (!spriteLoaded(kBackgroundImage) || !spriteLoaded(kTitleImage)) {
+        std::fprintf(stderr, "live bench: the game's pictures did not load from %s\n",
+                     pictures.c_str());
+        return 1;
+    }
 
     const Row rows[] = {measure("title screen", titleScreen), measure("stress game", stressGame),
                         measure("sleeping only", sleepOnly)};

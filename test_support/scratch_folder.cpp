@@ -31,8 +31,12 @@ void ScratchFolder::linkPictures() const {
 }
 
 void ScratchFolder::linkPictures(const fs::path& from) const {
-    const fs::path source = fs::absolute(from);
+    // A relative path means what it meant before this folder became the
+    // working folder.
+    const fs::path source = from.is_absolute() ? from : fs::path(previous_) / from;
     std::error_code ec;
+    if (!fs::is_directory(source, ec))
+        throw std::runtime_error("no picture folder at " + source.string());
     for (const auto& entry : fs::directory_iterator(source, ec)) {
         const fs::path name = entry.path().filename();
         // Whoever plays in that folder keeps their options and scores: a

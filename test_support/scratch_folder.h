@@ -9,18 +9,20 @@
 // makes it the working folder for the rest of the test and removes it again
 // when the object goes away.
 class ScratchFolder {
-public:
+  public:
     ScratchFolder();
     ~ScratchFolder();
     ScratchFolder(const ScratchFolder&) = delete;
     ScratchFolder& operator=(const ScratchFolder&) = delete;
     const std::string& path() const { return path_; }
     // Links the pictures of a Data folder (the build's own by default) into
-    // Data/ so the game finds them.
+    // Data/ so the game finds them. A relative path is taken from the
+    // working folder the scratch folder replaced; a folder that does not
+    // exist throws std::runtime_error.
     void linkPictures() const;
     void linkPictures(const std::filesystem::path& from) const;
 
-private:
+  private:
     std::string path_;
     std::string previous_;
 };
