@@ -50,7 +50,7 @@ bootstrap() {
     mirror=$(debian_mirror)
     [ -n "$mirror" ] || fail "no Debian mirror in this machine's apt sources (/etc/apt)"
     echo "bootstrapping a bare Debian 12 root into $base from $mirror (a few minutes)"
-    rm -rf "$base" "$base.partial"
+    rm -rf --one-file-system "$base" "$base.partial"
     mkdir -p "$(dirname "$base")"
     debootstrap --variant=minbase bookworm "$base.partial" "$mirror" >"$base.log" 2>&1 ||
         fail "debootstrap failed (is the mirror reachable?); its log: $base.log"
@@ -81,7 +81,8 @@ unmount_all() {
 
 trap unmount_all EXIT
 unmount_all
-rm -rf "$run"
+# Never into a mount that survived an earlier run: only the copy itself goes.
+rm -rf --one-file-system "$run"
 echo "copying the bare root to $run"
 cp -a "$base" "$run"
 # The clone is of what is committed, never of a working tree's edits.
