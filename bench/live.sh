@@ -8,7 +8,9 @@ bench=$1
 data=$2
 numberFile=$(mktemp)
 # Xvfb picks a free display itself and writes its number into the file.
-Xvfb -displayfd 3 -screen 0 1366x768x24 -nolisten tcp -noreset 3>"$numberFile" >/dev/null 2>&1 &
+# The screen of a 1080p desktop: the game's window at the canvas's own size
+# first, then the window every new player there gets, the desktop's size.
+Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp -noreset 3>"$numberFile" >/dev/null 2>&1 &
 server=$!
 trap 'kill $server 2>/dev/null; rm -f "$numberFile"' EXIT
 for _ in $(seq 150); do
@@ -18,3 +20,5 @@ done
 number=$(head -n1 "$numberFile")
 [ -n "$number" ] || { echo "Xvfb did not start" >&2; exit 1; }
 DISPLAY=:$number POMVEX_XSERVER_PID=$server "$bench" "$data"
+echo
+DISPLAY=:$number POMVEX_XSERVER_PID=$server "$bench" "$data" 1920 1080

@@ -143,9 +143,13 @@ void sleepOnly() {
 
 int main(int argc, char** argv) {
     const std::filesystem::path pictures = argc > 1 ? argv[1] : "Data";
+    // The window the options ask for; the canvas's own size by default.
+    const int width = argc > 3 ? std::atoi(argv[2]) : kCanvasWidth;
+    const int height = argc > 3 ? std::atoi(argv[3]) : kCanvasHeight;
     const ScratchFolder folder;
     folder.linkPictures(pictures);
-    writeFileBytes("Data/Optionen.txt", kStressOptions);
+    writeFileBytes("Data/Optionen.txt", "Anna\r\nBen\r\n2\r\n2\r\n" + std::to_string(width) +
+                                            "\r\n" + std::to_string(height) + "\r\n0");
     if (!startUp()) {
         std::fprintf(stderr, "live bench: the game did not start\n");
         return 1;
@@ -168,7 +172,7 @@ int main(int argc, char** argv) {
     setFlipHook(nullptr, nullptr);
     shutDown(false);
 
-    std::printf("Presentation: %s\n\n", path.c_str());
+    std::printf("Window: %d x %d. Presentation: %s\n\n", width, height, path.c_str());
     std::printf(
         "| 20 s of            | CPU, %% of a core | X server | frame median ms | "
         "p99 ms | frames > 17.5 ms |\n");
