@@ -172,6 +172,8 @@ void useFrameInput(const FrameInput& input);
 // The input in use, with whatever holdKey, holdPointerButton and
 // movePointer added since; closeRequested as last used.
 FrameInput frameInputInUse();
+// The close request of the input in use, without copying the whole record.
+bool inputAsksToClose();
 
 // ---- gamepads --------------------------------------------------------------
 // Pads as SDL's game-controller mapping names their controls: A at the

@@ -457,6 +457,10 @@ void useFrameInput(const FrameInput& input) {
     gInputCloseRequested = input.closeRequested;
 }
 
+bool inputAsksToClose() {
+    return gInputCloseRequested;
+}
+
 FrameInput frameInputInUse() {
     FrameInput input;
     for (int code = 0; code < 256; ++code)

@@ -56,7 +56,7 @@ void beginGame() {
 }
 
 bool playFrame() {
-    if (frameInputInUse().closeRequested) {
+    if (inputAsksToClose()) {
         game.closeRequested = true;
         return false;
     }

@@ -45,7 +45,7 @@ void drawVersion() {
 // Whether a menu frame goes ahead on its input: false when the window is to
 // close.
 bool menuFrameGoesAhead() {
-    if (frameInputInUse().closeRequested) game.closeRequested = true;
+    if (inputAsksToClose()) game.closeRequested = true;
     return !game.closeRequested;
 }
 
