@@ -1,7 +1,7 @@
 #!/bin/sh
-# Builds the fuzz targets of the file readers and the picture loaders with
-# libFuzzer, AddressSanitizer and UndefinedBehaviorSanitizer, then runs each
-# for a bounded time. The picture fuzzer runs three times, from a BMP, a PNG
+# Builds the fuzz targets of the file readers (the replays' too) and the
+# picture loaders with libFuzzer, AddressSanitizer and
+# UndefinedBehaviorSanitizer, then runs each for a bounded time. The picture fuzzer runs three times, from a BMP, a PNG
 # and a JPEG corpus of its own.
 #
 #   fuzz/run.sh [SECONDS]      default 60 seconds per target
@@ -31,6 +31,9 @@ done
 for t in $targets; do
     $cxx $flags -fsanitize=fuzzer "$root/fuzz/${t}_fuzz.cpp" $objects -o "$out/${t}_fuzz"
 done
+# The replay reader stands on its own beside the game.
+$cxx $flags -fsanitize=fuzzer "$root/fuzz/replay_fuzz.cpp" "$root/game/session/replay_file.cpp" \
+    $objects -o "$out/replay_fuzz"
 
 # The picture loaders: the whole media layer, as the game links it. The
 # decoding libraries themselves are not instrumented, so the fuzzer sees the
@@ -62,6 +65,9 @@ seed cpup start 'Held\r\nIch\r\nHeld.png\r\nSchuss.png\r\n0.0000000000\r\n4.0000
 seed cpup odd ' -0.75x\n.5\n+4.\n\n1e9\n'
 seed options game 'Spieler 1\r\nSpieler 2\r\n1\r\n0\r\n1920\r\n1080\r\n0'
 seed options odd 'a\nb\n$400\n%%101\n 1024\n768x\n1\n'
+# The replays start from real ones: the golden replays and the demo.
+mkdir -p "$out/corpus/replay"
+cp "$root"/tests/replays/*.replay "$root/game/session/demo.replay" "$out/corpus/replay/"
 
 # A picture may declare up to 8192 x 8192 pixels, which the loader then
 # allocates (a quarter gigabyte per copy); anything bigger must be refused,
@@ -79,7 +85,7 @@ run() {
     fi
     grep -E '^Done [0-9]+ runs|stat::number_of_executed_units|stat::peak_rss_mb' "$out/${name}.log" || true
 }
-for t in $targets; do
+for t in $targets replay; do
     run "$t" "${t}_fuzz"
 done
 for format in bmp png jpeg; do

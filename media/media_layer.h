@@ -93,6 +93,9 @@ void clip(int slot, int x, int y, int w, int h);
 bool collide(int slotA, int xA, int yA, int slotB, int xB, int yB);
 bool collidePixels(int slotA, int xA, int yA, int slotB, int xB, int yB);
 void grabCanvas(int slot, int x, int y, int w, int h);
+// What collisions see of a picture, digested: its size and which of its
+// pixels are not clear. 0 for an empty slot.
+std::uint64_t pictureShape(int slot);
 
 void makeRotatable(int number, int slot);
 void rotate(int number, double degrees, int add);
@@ -126,6 +129,7 @@ constexpr int T = 0x14, F = 0x21, G = 0x22, H = 0x23;
 constexpr int P = 0x19, L = 0x26;
 constexpr int OUmlaut = 0x27, AUmlaut = 0x28;  // Ö and Ä on a German keyboard
 constexpr int Up = 0xC8, Down = 0xD0, Left = 0xCB, Right = 0xCD;
+constexpr int Space = 0x39;
 }  // namespace key
 
 // Also reads the pads and, once per press, acts on the keys that belong to

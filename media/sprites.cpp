@@ -373,6 +373,25 @@ bool collidePixels(int slotA, int xA, int yA, int slotB, int xB, int yB) {
     return false;
 }
 
+std::uint64_t pictureShape(int slot) {
+    const Sprite* s = sprite(slot);
+    if (!s) return 0;
+    std::uint64_t h = 1469598103934665603ull;
+    const auto mix = [&h](std::uint64_t v) { h = (h ^ v) * 1099511628211ull; };
+    mix(static_cast<std::uint64_t>(s->w));
+    mix(static_cast<std::uint64_t>(s->h));
+    // Sixty-four pixels to a word: a whole canvas-sized picture takes a
+    // millisecond or two.
+    std::uint64_t bits = 0;
+    int filled = 0;
+    for (std::uint32_t pixel : s->pixels) {
+        bits = (bits << 1) | ((pixel >> 24) != 0 ? 1 : 0);
+        if (++filled == 64) mix(bits), bits = 0, filled = 0;
+    }
+    mix(bits);
+    return h;
+}
+
 void grabCanvas(int slot, int x, int y, int w, int h) {
     if (slot < 0 || !canvasReady() || !gDrawing) return;
     x = std::clamp(x, 0, kCanvasWidth);

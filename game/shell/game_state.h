@@ -48,6 +48,15 @@ struct GameState {
     int paused = 0;
     int pauseChoice = 0;       // 0 continue, 1 end the game; kept from pause to pause
     double placementMark = 0;  // stars after a game, set by enterResult
+    // The high-score screen's replays: which entries have one this game can
+    // show, the row chosen with the keys (-1: none), the entry whose game is
+    // to be watched (-1: none), and last frame's buttons, so that a press
+    // acts once.
+    bool entryWatchable[kScoreEntryCount] = {};
+    int chosenRow = -1;
+    int watchEntry = -1;
+    bool pointerWasHeld = false, upWasHeld = false, downWasHeld = false;
+    bool watching = false;  // a replay plays: its game's end enters nothing anywhere
 
     // ---- score table -------------------------------------------------------------
     ScoreTable scoreTable;

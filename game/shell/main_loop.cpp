@@ -4,6 +4,8 @@
 #include "game/players/shots.h"
 #include "game/players/steering.h"
 #include "game/session/frame_source.h"
+#include "game/session/replay_store.h"
+#include "game/session/watching.h"
 #include "game/shell/display.h"
 #include "game/shell/game_state.h"
 #include "game/shell/pads.h"
@@ -84,6 +86,7 @@ bool playFrame() {
     endText();
 
     fadeStep();
+    drawWatchBanner();
     flip();
     return true;
 }
@@ -154,6 +157,9 @@ void afterTitle() {
         game.phase = Phase::Closed;
     } else if (game.menuHover == kMenuHighScores && !keyHeld(key::Escape)) {
         game.phase = Phase::HighScores;
+        // The click that chose the screen does not also choose a row.
+        game.pointerWasHeld = true;
+        game.chosenRow = -1;
     } else {
         startOrLeave();
     }
@@ -165,7 +171,7 @@ void afterGameFrame() {
     } else if (game.closeRequested) {
         game.phase = Phase::Closed;
     } else {
-        recordResult();
+        if (!game.watching) recordResult();
         enterGameOver();
         game.phase = Phase::GameOver;
     }
@@ -238,8 +244,15 @@ void stepFrame() {
 
 void runFrames() {
     while (!programOver()) {
+        if (watchingReplay()) {
+            watchFrame();
+            continue;
+        }
         takeFrameInput(padUseOf(game.phase));
+        const Phase before = game.phase;
         stepFrame();
+        recordStep(before);
+        offerReplays(before);
     }
 }
 

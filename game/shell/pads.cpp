@@ -61,6 +61,11 @@ int pointerStep(double tilt, double& carried) {
 
 double gCarriedX = 0, gCarriedY = 0;
 
+void holdChoiceKeys(const PadState& pad) {
+    if (pad.held(PadButton::Up) || pad.axis(PadAxis::LeftY) < -kChoiceDeadZone) holdKey(key::Up);
+    if (pad.held(PadButton::Down) || pad.axis(PadAxis::LeftY) > kChoiceDeadZone) holdKey(key::Down);
+}
+
 }  // namespace
 
 void applyPads(PadUse use) {
@@ -83,14 +88,22 @@ void applyPads(PadUse use) {
                     padToPlayerKeys(pad, player);
                 break;
             case PadUse::Pause:
-                if (pad.held(PadButton::Up) || pad.axis(PadAxis::LeftY) < -kChoiceDeadZone)
-                    holdKey(key::Up);
-                if (pad.held(PadButton::Down) || pad.axis(PadAxis::LeftY) > kChoiceDeadZone)
-                    holdKey(key::Down);
+                holdChoiceKeys(pad);
                 if (pad.held(PadButton::A)) holdKey(key::Return);
                 break;
             case PadUse::Prompt:
+                holdChoiceKeys(pad);
                 if (pad.held(PadButton::A) || pad.held(PadButton::Start)) holdKey(key::Return);
+                break;
+            case PadUse::Watch:
+                holdChoiceKeys(pad);
+                if (pad.held(PadButton::Left) || pad.axis(PadAxis::LeftX) < -kChoiceDeadZone)
+                    holdKey(key::Left);
+                if (pad.held(PadButton::Right) || pad.axis(PadAxis::LeftX) > kChoiceDeadZone)
+                    holdKey(key::Right);
+                if (pad.held(PadButton::A) || pad.held(PadButton::Start)) holdKey(key::Space);
+                if (pad.held(PadButton::B) || pad.held(PadButton::Back)) holdKey(key::Escape);
+                if (pad.held(PadButton::X) || pad.held(PadButton::Y)) holdKey(key::Return);
                 break;
         }
     }

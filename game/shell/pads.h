@@ -11,7 +11,9 @@ enum class PadUse {
     Pointer,  // intro and title: the left stick moves the pointer, A clicks, Back is Escape
     Game,     // a game: d-pad and left stick walk, face buttons and right stick fire, Start pauses
     Pause,    // the pause: d-pad or stick up and down choose, A confirms
-    Prompt,   // high scores and game over: A or Start goes on
+    Prompt,   // high scores and game over: A or Start goes on, d-pad or stick up and down choose
+    Watch,    // watching a replay: A or Start pauses, B or Back leaves, d-pad left and right
+              // change the speed; every button counts as some key
 };
 
 // Call right after the keyboard and the mouse have been read.

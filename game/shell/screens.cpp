@@ -1,6 +1,7 @@
 #include "game/shell/screens.h"
 
 #include "game/session/frame_source.h"
+#include "game/session/watching.h"
 #include "game/shell/game_state.h"
 #include "game/shell/pads.h"
 #include "game/shell/picture_catalogue.h"
@@ -159,9 +160,72 @@ std::string highScoreRowText(int place) {
     return row + ")";
 }
 
+namespace {
+
+// Where the rows stand; a click on a row whose game was saved plays it.
+constexpr int kRowX = 420, kRowTop = 360, kRowStep = 95, kRowHeight = 40;
+constexpr int kRowRight = 1340;
+
+bool rowWatchable(int start, int place) {
+    return start >= 0 && place >= 0 && place < kScoreListLength &&
+           game.entryWatchable[start + place];
+}
+
+int rowUnderPointer() {
+    for (int place = 0; place < kScoreListLength; ++place) {
+        const int top = kRowTop + kRowStep * place - 5;
+        if (mouseX() >= kRowX - 40 && mouseX() <= kRowRight && mouseY() >= top &&
+            mouseY() < top + kRowHeight + 10)
+            return place;
+    }
+    return -1;
+}
+
+// The next row in a direction that has a game to watch, round the list;
+// -1 when none has.
+int nextWatchableRow(int start, int from, int step) {
+    for (int n = 1; n <= kScoreListLength; ++n) {
+        const int place = ((from < 0 ? (step > 0 ? -1 : kScoreListLength) : from) + step * n +
+                           2 * kScoreListLength) %
+                          kScoreListLength;
+        if (rowWatchable(start, place)) return place;
+    }
+    return -1;
+}
+
+// The keys and the pointer choose among the rows with a saved game.
+void chooseRow(int start, int hovered) {
+    const bool up = keyHeld(key::Up), down = keyHeld(key::Down), button = mouseButtonHeld(1);
+    if (down && !game.downWasHeld) game.chosenRow = nextWatchableRow(start, game.chosenRow, 1);
+    if (up && !game.upWasHeld) game.chosenRow = nextWatchableRow(start, game.chosenRow, -1);
+    if (button && !game.pointerWasHeld && rowWatchable(start, hovered))
+        game.watchEntry = start + hovered;
+    game.upWasHeld = up;
+    game.downWasHeld = down;
+    game.pointerWasHeld = button;
+}
+
+void drawRow(int start, int place, bool marked) {
+    const int y = kRowTop + kRowStep * place;
+    const std::string text = highScoreRowText(place);
+    drawText(kRowX, y, text);
+    if (!rowWatchable(start, place)) return;
+    drawText(kRowX - 30, y, "\xBB");
+    if (marked) {
+        const int right = kRowX + textWidth(text);
+        for (int line = 0; line < 3; ++line)
+            drawLine(kRowX, y + 38 + line, right, y + 38 + line, rgb(255, 200, 0));
+    }
+}
+
+}  // namespace
+
 bool highScoreFrame() {
-    const bool hasList = scoreListStart(game.playerCount, game.difficulty) >= 0;
+    const int start = scoreListStart(game.playerCount, game.difficulty);
+    const bool hasList = start >= 0;
     if (!menuFrameGoesAhead()) return false;
+    const int hovered = hasList ? rowUnderPointer() : -1;
+    if (hasList) chooseRow(start, hovered);
     drawOpaque(kBackgroundImage, 0, 0);
     drawTransparent(kHighScoresTitleImage, 0, 0);
     drawTransparent(kHighScoresImage, 0, 0);
@@ -171,13 +235,19 @@ bool highScoreFrame() {
     useFont(3);
     if (hasList)
         for (int place = 0; place < kScoreListLength; ++place)
-            drawText(420, 360 + 95 * place, highScoreRowText(place));
+            drawRow(start, place, place == hovered || place == game.chosenRow);
     drawBlinkingPrompt(1100, 720);
     endText();
     drawPointer();
     flip();
     clearCanvas(0);
+    if (game.watchEntry >= 0) return true;
     if (keyHeld(key::Return)) {
+        // Return plays the row chosen with the keys, and otherwise goes on.
+        if (rowWatchable(start, game.chosenRow)) {
+            game.watchEntry = start + game.chosenRow;
+            return true;
+        }
         game.menuHover = kMenuNone;
         return false;
     }
@@ -211,6 +281,7 @@ void pauseFrame() {
         game.pauseChoice = 0;
     else if (keyHeld(key::Down))
         game.pauseChoice = 1;
+    drawWatchBanner();
     flip();
 }
 

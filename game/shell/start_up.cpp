@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "datafiles/options_file.h"
+#include "game/session/replay_check.h"
 #include "game/shell/game_state.h"
 #include "game/shell/main_loop.h"
 #include "game/shell/picture_catalogue.h"
@@ -20,6 +21,7 @@ void showMessage(const char* title, const char* text) {
 
 bool startUp() {
     game = GameState{};
+    forgetGameDigests();
     if (!initMedia()) return false;
     game.versionText = "Alpha 1.5.1";
     game.playerCount = 1;

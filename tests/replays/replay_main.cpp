@@ -1,13 +1,16 @@
-// pomvex-replay: plays golden replays through the real program headless.
+// pomvex-replay: the golden replays, headless.
 //
-//   pomvex-replay check FILE...   fails when a replay's digest has changed,
-//                                 naming the first checkpoint that differs
-//   pomvex-replay rollback DEPTH FILE...
-//                                 the same, with a rollback of DEPTH frames
-//                                 after every frame, simulated again undrawn;
-//                                 fails at the first state that differs
+//   pomvex-replay check FILE...   plays each replay with the program's own
+//                                 check (pomvex --verify-replay) in a folder
+//                                 made like the recording's
+//   pomvex-replay rollback DEPTH SEED PLAYERS DIFFICULTY CUSTOM
+//                                 lets the robot play the whole program with
+//                                 a rollback of DEPTH frames after every
+//                                 frame, simulated again undrawn; fails at
+//                                 the first state that differs
 //   pomvex-replay record FILE SEED PLAYERS DIFFICULTY CUSTOM
-//                                 lets a robot play and writes the replay
+//                                 lets the robot play and writes the replay
+//                                 the program saved
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -17,39 +20,37 @@
 
 namespace {
 
-// Reads a replay file; false, after saying so, for one that is not.
-bool load(const std::string& path, Replay& replay) {
-    if (parseReplay(readFileBytes(path), replay)) return true;
-    std::fprintf(stderr, "%s: not a replay\n", path.c_str());
-    return false;
+RobotGame robotGame(char** args) {
+    RobotGame g;
+    g.seed = std::strtoull(args[0], nullptr, 10);
+    g.playerCount = std::atoi(args[1]);
+    g.difficulty = std::atoi(args[2]);
+    g.customPowerUps = std::atoi(args[3]);
+    return g;
 }
 
-int check(const std::string& path, int rollbackDepth) {
-    Replay replay;
-    if (!load(path, replay)) return 1;
-    const ReplayResult r = playReplay(replay, false, rollbackDepth);
-    if (rollbackDepth > 0)
-        std::printf(
-            "%s: a rollback of %d after every frame; saving and restoring allocated %lld "
-            "times\n",
-            path.c_str(), rollbackDepth, r.snapshotAllocations);
+int rollback(int depth, const RobotGame& g) {
+    const RobotResult r = playRobot(g, depth);
+    std::printf(
+        "a rollback of %d after each of %lld frames; saving and restoring allocated %lld "
+        "times\n",
+        depth, r.frames, r.snapshotAllocations);
+    if (!r.stoppedBecause.empty()) std::printf("stopped: %s\n", r.stoppedBecause.c_str());
     // Snapshots have room for every list a game holds: none may allocate.
-    if (r.snapshotAllocations > 0) return 1;
-    std::printf("%s: %lld frames, %.0f kills, %.0f hits, digest %s\n", path.c_str(), r.frames,
-                r.kills, r.hits, r.digest.c_str());
-    if (!r.stoppedBecause.empty()) {
-        std::printf("%s: stopped at the first drift, at %s\n", path.c_str(),
-                    r.stoppedBecause.c_str());
+    return r.stoppedBecause.empty() && r.snapshotAllocations == 0 ? 0 : 1;
+}
+
+int record(const std::string& path, const RobotGame& g) {
+    const RobotResult r = playRobot(g);
+    if (r.saved.size() != 1) {
+        std::fprintf(stderr, "the program saved %zu replays instead of one\n", r.saved.size());
         return 1;
     }
-    if (r.digest != replay.digest) {
-        std::printf("%s: digest changed: expected %s, got %s\n", path.c_str(),
-                    replay.digest.c_str(), r.digest.c_str());
-        const std::string drift = firstDrift(replay.checkpoints, r.checkpoints);
-        if (!drift.empty()) std::printf("%s: first drift at %s\n", path.c_str(), drift.c_str());
-        return 1;
-    }
-    return 0;
+    writeFileBytes(path, formatReplay(r.saved[0]));
+    std::printf("%s: %lld frames, %d forms, %d turrets, %zu bytes\n", path.c_str(),
+                r.saved[0].frameCount(), r.formsTaken, r.turretsPlaced,
+                formatReplay(r.saved[0]).size());
+    return verifyInScratchFolder(path);
 }
 
 }  // namespace
@@ -58,36 +59,15 @@ int main(int argc, char** argv) {
     const std::string command = argc > 1 ? argv[1] : "";
     if (command == "check" && argc > 2) {
         int failures = 0;
-        for (int i = 2; i < argc; ++i) failures += check(argv[i], 0);
+        for (int i = 2; i < argc; ++i) failures += verifyInScratchFolder(argv[i]);
         return failures == 0 ? 0 : 1;
     }
-    if (command == "rollback" && argc > 3 && std::atoi(argv[2]) > 0) {
-        int failures = 0;
-        for (int i = 3; i < argc; ++i) failures += check(argv[i], std::atoi(argv[2]));
-        return failures == 0 ? 0 : 1;
-    }
-    if (command == "record" && argc == 7) {
-        Replay replay;
-        replay.seed = std::strtoull(argv[3], nullptr, 10);
-        replay.playerCount = std::atoi(argv[4]);
-        replay.difficulty = std::atoi(argv[5]);
-        replay.customPowerUps = std::atoi(argv[6]);
-        const ReplayResult recorded = playReplay(replay, true);
-        // Play it back once: the digest in the file is the one playback gives.
-        const ReplayResult played = playReplay(replay, false);
-        if (played.digest != recorded.digest)
-            std::fprintf(stderr, "warning: playback differs from the recording\n");
-        replay.digest = played.digest;
-        replay.checkpoints = played.checkpoints;
-        writeFileBytes(argv[2], formatReplay(replay));
-        std::printf("%s: %lld frames, %.0f kills, %.0f hits, %d forms, %d turrets, digest %s\n",
-                    argv[2], played.frames, played.kills, played.hits, recorded.formsTaken,
-                    recorded.turretsPlaced, played.digest.c_str());
-        return 0;
-    }
+    if (command == "rollback" && argc == 7 && std::atoi(argv[2]) > 0)
+        return rollback(std::atoi(argv[2]), robotGame(argv + 3));
+    if (command == "record" && argc == 7) return record(argv[2], robotGame(argv + 3));
     std::fprintf(stderr,
                  "usage: pomvex-replay check FILE...\n"
-                 "       pomvex-replay rollback DEPTH FILE...\n"
+                 "       pomvex-replay rollback DEPTH SEED PLAYERS DIFFICULTY CUSTOM\n"
                  "       pomvex-replay record FILE SEED PLAYERS DIFFICULTY CUSTOM\n");
     return 2;
 }
