@@ -55,9 +55,11 @@ void stopWatching(bool windowClosed) {
     w.on = false;
 }
 
+// Dark on a light rim, like the status lines, so it reads on the light
+// field and on the black of a fade alike.
 void drawShadowedText(int x, int y, const std::string& text) {
-    drawText(x + 1, y + 1, text, rgb(0, 0, 0));
-    drawText(x, y, text, rgb(255, 255, 255));
+    drawText(x + 1, y + 1, text, rgb(255, 255, 255));
+    drawText(x, y, text, rgb(20, 20, 20));
 }
 
 }  // namespace

@@ -210,12 +210,11 @@ void drawRow(int start, int place, bool marked) {
     const std::string text = highScoreRowText(place);
     drawText(kRowX, y, text);
     if (!rowWatchable(start, place)) return;
-    drawText(kRowX - 30, y, "\xBB");
-    if (marked) {
-        const int right = kRowX + textWidth(text);
+    const int right = kRowX + textWidth(text);
+    drawText(right + 20, y, "\xBB ansehen");
+    if (marked)
         for (int line = 0; line < 3; ++line)
             drawLine(kRowX, y + 38 + line, right, y + 38 + line, rgb(255, 200, 0));
-    }
 }
 
 }  // namespace
