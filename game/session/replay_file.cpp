@@ -63,10 +63,14 @@ bool whole(std::string_view w, T& out, T low, T high, int base = 10) {
     return true;
 }
 
+// Far beyond anything a game holds, and far enough inside the int range
+// that a position plus a picture's size cannot overflow where it is drawn.
+constexpr double kMaxValue = 1e9;
+
 bool finite(std::string_view w, double& out) {
     double v = 0;
     const auto [end, ec] = std::from_chars(w.data(), w.data() + w.size(), v);
-    if (ec != std::errc() || end != w.data() + w.size() || w.empty() || !std::isfinite(v))
+    if (ec != std::errc() || end != w.data() + w.size() || w.empty() || !(std::fabs(v) <= kMaxValue))
         return false;
     out = v;
     return true;
@@ -92,7 +96,7 @@ struct Reader {
 
     bool values(Fields& f, double* out, int count) {
         for (int i = 0; i < count; ++i)
-            if (!finite(f.word(), out[i])) return fail("a value that is not a finite number");
+            if (!finite(f.word(), out[i])) return fail("a value that is not a number a game holds");
         return f.done() || fail("more values than expected");
     }
 

@@ -74,7 +74,7 @@ std::string newReplayName() {
     std::strftime(stamp, sizeof stamp, "%Y-%m-%d_%H-%M-%S", &local);
     std::string name = std::string(stamp) + ".replay";
     for (int n = 2; fileExists(kReplayFolder + name) && n < 100; ++n) {
-        char suffix[8];
+        char suffix[16];
         std::snprintf(suffix, sizeof suffix, "_%02d", n);
         name = std::string(stamp) + suffix + ".replay";
     }

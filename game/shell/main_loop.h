@@ -51,5 +51,7 @@ void stepFrame();
 PadUse padUseOf(Phase phase);
 // Whether game.phase is Quit or Closed.
 bool programOver();
-// Frames, each on the input its source gives, until the program is over.
+// Frames, each on the input its source gives, until the program is over;
+// games are recorded and saved as they end, and the saved ones watched
+// when the score table or the idle title screen asks for them.
 void runFrames();

@@ -110,6 +110,8 @@ void applyPads(PadUse use) {
 }
 
 void rumbleForHit(int playerIndex, bool death) {
+    // A watched game is not the viewer's: their pads stay still.
+    if (game.watching) return;
     for (int place = 0; place < kMaxPads; ++place)
         if (playerOfPad(place) == playerIndex)
             rumblePad(place, death ? 1.0 : 0.5, death ? 600 : 150);

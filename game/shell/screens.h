@@ -31,6 +31,9 @@ void runGameOverScreen();
 // is over; the intro is over once game.introDone is set.
 void introFrame();
 bool titleFrame();
+// A click on a row whose game was saved (game.entryWatchable), or Return on
+// the row chosen with the up and down keys, asks for that game in
+// game.watchEntry; the screen goes on meanwhile.
 bool highScoreFrame();
 void enterGameOver();  // before the first frame of the game-over screen
 bool gameOverFrame();
