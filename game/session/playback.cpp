@@ -59,6 +59,16 @@ void Playback::compare(const Checkpoint& played) {
     over_ = true;
 }
 
+void Playback::playUndrawn() {
+    const bool drawing = drawingOn();
+    setDrawing(false);
+    while (useNextInput()) {
+        stepFrame();
+        if (!afterStep()) break;
+    }
+    setDrawing(drawing);
+}
+
 bool Playback::afterStep() {
     ++frames_;
     const bool going = game.phase == Phase::Playing || game.phase == Phase::Paused;

@@ -19,6 +19,8 @@ class Playback {
     // After the frame stepped: false once playback is over (the game
     // ended, the input ran out or a checkpoint differed).
     bool afterStep();
+    // From begin() on, the whole replay at once and undrawn.
+    void playUndrawn();
 
     long long frames() const { return frames_; }
     bool over() const { return over_; }

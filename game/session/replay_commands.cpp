@@ -59,14 +59,9 @@ int verifyReplayFile(const std::string& path) {
         shutDown(false);
         return 1;
     }
-    setDrawing(false);
     Playback playback;
     playback.begin(replay);
-    while (playback.useNextInput()) {
-        stepFrame();
-        if (!playback.afterStep()) break;
-    }
-    setDrawing(true);
+    playback.playUndrawn();
     std::printf("%s: %lld frames\n", path.c_str(), playback.frames());
     std::printf("result: %s",
                 counts(replay.playerCount == 2 ? "first player" : "player", 0).c_str());

@@ -70,7 +70,8 @@ constexpr double kMaxValue = 1e9;
 bool finite(std::string_view w, double& out) {
     double v = 0;
     const auto [end, ec] = std::from_chars(w.data(), w.data() + w.size(), v);
-    if (ec != std::errc() || end != w.data() + w.size() || w.empty() || !(std::fabs(v) <= kMaxValue))
+    if (ec != std::errc() || end != w.data() + w.size() || w.empty() ||
+        !(std::fabs(v) <= kMaxValue))
         return false;
     out = v;
     return true;

@@ -242,18 +242,20 @@ void stepFrame() {
     }
 }
 
-void runFrames() {
-    while (!programOver()) {
-        if (watchingReplay()) {
-            watchFrame();
-            continue;
-        }
-        takeFrameInput(padUseOf(game.phase));
-        const Phase before = game.phase;
-        stepFrame();
-        recordStep(before);
-        offerReplays(before);
+void programFrame() {
+    if (watchingReplay()) {
+        watchFrame();
+        return;
     }
+    takeFrameInput(padUseOf(game.phase));
+    const Phase before = game.phase;
+    stepFrame();
+    recordStep(before);
+    offerReplays(before);
+}
+
+void runFrames() {
+    while (!programOver()) programFrame();
 }
 
 LoopEnd runOuterLoop() {

@@ -55,3 +55,5 @@ bool programOver();
 // games are recorded and saved as they end, and the saved ones watched
 // when the score table or the idle title screen asks for them.
 void runFrames();
+// One frame of runFrames.
+void programFrame();

@@ -14,23 +14,6 @@
 #include "test_support/scratch_folder.h"
 #include "tests/replays/replay.h"
 
-namespace {
-
-// Plays a replay through the program's player, undrawn; the playback as it ended.
-Playback playThrough(const ReplayFile& replay) {
-    setDrawing(false);
-    Playback playback;
-    playback.begin(replay);
-    while (playback.useNextInput()) {
-        stepFrame();
-        if (!playback.afterStep()) break;
-    }
-    setDrawing(true);
-    return playback;
-}
-
-}  // namespace
-
 // The second game of a run starts from what the first left behind (the
 // fade, the pause choice, the smileys' cool-downs): its replay must carry
 // all of it to play out the same in a program that just started.
@@ -50,7 +33,9 @@ TEST(ReplayStore, EveryGameOfARunIsSavedAndPlaysOutTheSameInAFreshProgram) {
     folder.linkPictures();
     ASSERT_TRUE(startUp());
     for (const ReplayFile& replay : run.saved) {
-        const Playback played = playThrough(replay);
+        Playback played;
+        played.begin(replay);
+        played.playUndrawn();
         EXPECT_TRUE(played.matched()) << played.drift();
         EXPECT_EQ(played.frames(), replay.frameCount());
     }

@@ -39,19 +39,6 @@ class WatchingTest : public ::testing::Test {
     }
     void TearDown() override { shutDown(false); }
 
-    // One frame as the program runs it.
-    void step() {
-        if (watchingReplay()) {
-            watchFrame();
-            return;
-        }
-        takeFrameInput(padUseOf(game.phase));
-        const Phase before = game.phase;
-        stepFrame();
-        recordStep(before);
-        offerReplays(before);
-    }
-
     ScratchFolder folder;
 };
 
@@ -67,12 +54,12 @@ TEST_F(WatchingTest, AnEntryOfTheTablePlaysItsGameAndTheTableComesBack) {
     // A click on the second row, which has no game, does nothing; one on
     // the first plays its game.
     scriptMouse(600, 470, true);
-    step();
+    programFrame();
     scriptMouse(600, 470, false);
-    step();
+    programFrame();
     EXPECT_FALSE(watchingReplay());
     scriptMouse(600, 375, true);
-    step();
+    programFrame();
     scriptMouse(600, 375, false);
     ASSERT_TRUE(watchingReplay());
     EXPECT_EQ(game.phase, Phase::Playing);
@@ -81,7 +68,7 @@ TEST_F(WatchingTest, AnEntryOfTheTablePlaysItsGameAndTheTableComesBack) {
     long long shown = 0;
     while (watchingReplay() && shown < 10000) {
         scriptKey(key::Right, shown == 2 || shown == 4);
-        step();
+        programFrame();
         ++shown;
     }
     EXPECT_FALSE(watchingReplay());
@@ -93,15 +80,15 @@ TEST_F(WatchingTest, AnEntryOfTheTablePlaysItsGameAndTheTableComesBack) {
 
     // Chosen with the keys: Down marks the one row with a game, Return plays it.
     scriptKey(key::Down, true);
-    step();
+    programFrame();
     scriptKey(key::Down, false);
     EXPECT_EQ(game.chosenRow, 0);
     scriptKey(key::Return, true);
-    step();
+    programFrame();
     scriptKey(key::Return, false);
     EXPECT_TRUE(watchingReplay());
     scriptKey(key::Escape, true);
-    step();
+    programFrame();
     EXPECT_FALSE(watchingReplay()) << "Escape leaves";
     EXPECT_EQ(game.phase, Phase::HighScores);
 }
@@ -111,17 +98,17 @@ TEST_F(WatchingTest, AnIdleTitleScreenShowsTheTablesBestGameUntilAKeyIsPressed) 
     scriptMouse(400, 300, false);
     int frames = 0;
     while (!watchingReplay() && frames < kDemoAfterFrames + 10) {
-        step();
+        programFrame();
         ++frames;
     }
     ASSERT_TRUE(watchingReplay());
     // The first frame still sees the pointer arrive.
     EXPECT_NEAR(frames, kDemoAfterFrames, 1);
     EXPECT_EQ(game.playerCount, 1) << "the table's game, not the built-in two-player one";
-    for (int frame = 0; frame < 100; ++frame) step();
+    for (int frame = 0; frame < 100; ++frame) programFrame();
     EXPECT_TRUE(watchingReplay());
     scriptKey(key::W, true);
-    step();
+    programFrame();
     EXPECT_FALSE(watchingReplay());
     EXPECT_EQ(game.phase, Phase::Title);
 }
