@@ -17,7 +17,7 @@ out=$root/build-fuzz
 cxx=${CXX_FUZZ:-clang++-14}
 flags="-std=c++20 -O1 -g -fno-omit-frame-pointer -fsanitize=address,undefined -fno-sanitize-recover=undefined -I$root"
 targets="score_line scores_file cpup options"
-libs="sdl2 SDL2_ttf pixman-1 libpng fontconfig"
+libs="sdl2 SDL2_ttf SDL2_mixer pixman-1 libpng fontconfig"
 
 mkdir -p "$out/obj" "$out/findings"
 

@@ -14,6 +14,9 @@ union SDL_Event;
 
 namespace media_internal {
 
+// Closes the sound device and frees every sound (audio.cpp).
+void shutdownAudio();
+
 // A decoded picture: straight (not premultiplied) 0xAARRGGBB pixels.
 struct DecodedImage {
     int width = 0;

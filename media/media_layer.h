@@ -1,6 +1,6 @@
 // The media layer: everything the game needs of the platform — the window and
-// its 1366 x 768 canvas, sprites, text, keyboard and mouse, random numbers, the
-// time of day and entity lists. No game file includes SDL, pixman,
+// its 1366 x 768 canvas, sprites, text, sound, keyboard and mouse, random
+// numbers, the time of day and entity lists. No game file includes SDL, pixman,
 // libpng or libjpeg; they include this header.
 //
 // Sprites are addressed by slot numbers the game chooses. Every operation on a
@@ -130,6 +130,7 @@ constexpr int P = 0x19, L = 0x26;
 constexpr int OUmlaut = 0x27, AUmlaut = 0x28;  // Ö and Ä on a German keyboard
 constexpr int Up = 0xC8, Down = 0xD0, Left = 0xCB, Right = 0xCD;
 constexpr int Space = 0x39;
+constexpr int M = 0x32;
 }  // namespace key
 
 // Also reads the pads and, once per press, acts on the keys that belong to
@@ -203,6 +204,29 @@ bool padWentAway();
 // Shakes the pad in a place, where it has a motor: strength 0 to 1.
 void rumblePad(int place, double strength, int milliseconds);
 
+// ---- sound ----------------------------------------------------------------
+// Effects are addressed by slot numbers the game chooses, as pictures are.
+// Without a sound device (or before openAudio) every call here does
+// nothing, and so do playSound and playMusic in the "not drawn" mode.
+
+// Opens the sound device: 48 kHz stereo, 512 sample frames a buffer. False,
+// said once on stderr, when there is none: the game then plays silently.
+bool openAudio();
+bool audioOpen();
+// A WAV file into a slot; a file that does not load leaves the slot silent.
+bool loadSound(int slot, const std::string& file);
+// Starts a slot's sound; at most once a frame, and not while it already
+// sounds kVoicesPerSound times.
+constexpr int kVoicesPerSound = 3;
+void playSound(int slot);
+// Streams a tune from its file, looping or once; the tune already playing
+// goes on; "" stops the music.
+void playMusic(const std::string& file, bool loop);
+// Volumes of the effects and of the music, 0 to 100.
+void setVolumes(int effects, int music);
+void setMuted(bool muted);
+bool audioMuted();
+
 // ---- other services ------------------------------------------------------
 
 // A whole number from 0 to max, both ends included.
@@ -265,5 +289,13 @@ void setVirtualPadButton(int handle, PadButton button, bool down);
 void setVirtualPadAxis(int handle, PadAxis axis, double value);
 // The strength the pad's motor was last set to (0 once a rumble is over).
 double virtualPadRumble(int handle);
+// How many voices of a sound slot are sounding now.
+int soundVoices(int slot);
+// The mixer's output in sample frames since the device opened; and, once
+// asked to listen from a frame on, the first frame after it that is not
+// silence (-1 until there is one).
+long long audioFramesMixed();
+void listenFrom(long long frame);
+long long firstHeardFrame();
 // Where screenshots go, and what the last one was called ("" for none).
 std::string lastScreenshot();

@@ -313,6 +313,7 @@ bool initMedia() {
 void shutdownMedia() {
     // Pending draws are dropped before the pictures they use are freed.
     shutdownCanvas();
+    shutdownAudio();
     shutdownText();
     shutdownSprites();
     closePresentation();

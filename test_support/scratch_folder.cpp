@@ -41,7 +41,13 @@ void ScratchFolder::linkPictures(const fs::path& from) const {
         const fs::path name = entry.path().filename();
         // Whoever plays in that folder keeps their options and scores: a
         // test writing its own would write through the link into theirs.
-        if (!entry.is_regular_file() || name == "Optionen.txt" || name == "Scores.txt") continue;
+        if (entry.is_directory() && name == "Klang") {
+            fs::create_directory_symlink(entry.path(), fs::path(path_) / "Data" / name, ec);
+            continue;
+        }
+        if (!entry.is_regular_file() || name == "Optionen.txt" || name == "Scores.txt" ||
+            name == "Klang.txt")
+            continue;
         fs::create_symlink(entry.path(), fs::path(path_) / "Data" / name, ec);
     }
 }

@@ -16,7 +16,7 @@ class ScratchFolder {
     ScratchFolder& operator=(const ScratchFolder&) = delete;
     const std::string& path() const { return path_; }
     // Links the pictures of a Data folder (the build's own by default) into
-    // Data/ so the game finds them. A relative path is taken from the
+    // Data/ so the game finds them, and its sounds' folder Data/Klang/. A relative path is taken from the
     // working folder the scratch folder replaced; a folder that does not
     // exist throws std::runtime_error.
     void linkPictures() const;

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "game/shell/game_state.h"
+#include "game/shell/sounds.h"
 
 namespace {
 
@@ -145,6 +146,7 @@ bool startForm(Player& p, int playerIndex, int form, double customIndex) {
 
 void updateForm(Player& p, int playerIndex) {
     if (p.formTimer <= 0) {
+        if (p.form != kFormNormal) playSound(p.form == kFormGrave ? kSoundReturn : kSoundFormEnds);
         endFormHealth(p);
         if (p.form == kFormGrave) p.health = p.maxHealth;
         applyDefaultModifiers(p, playerIndex);

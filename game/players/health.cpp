@@ -4,6 +4,7 @@
 #include "game/players/forms.h"
 #include "game/shell/game_state.h"
 #include "game/shell/pads.h"
+#include "game/shell/sounds.h"
 
 void takeHit(Player& p, double damage) {
     // A smiley already in its grave cannot die a second time.
@@ -11,10 +12,15 @@ void takeHit(Player& p, double damage) {
     p.health -= damage;
     const int playerIndex = &p == &secondPlayer() ? 1 : 0;
     if (p.health > 0) {
-        if (damage > 0) rumbleForHit(playerIndex, false);
+        if (damage > 0) {
+            rumbleForHit(playerIndex, false);
+            playSound(kSoundPlayerHit);
+        }
         return;
     }
     rumbleForHit(playerIndex, true);
+    playSound(kSoundPlayerDeath);
+    playSound(kSoundLifeLost);
     // Into the grave for 1000 frames. The modifiers of the form it was in
     // stay until the grave ends; it turns inactive at this frame's form
     // update, so it may still steer and fire once.

@@ -2,10 +2,15 @@
 
 #include "game/players/forms.h"
 #include "game/shell/game_state.h"
+#include "game/shell/sounds.h"
 #include "game/world/items.h"
 #include "game/world/turrets.h"
 
 void takePowerUp(Player& p, int playerIndex, int kind, int x, int y, int customIndex) {
+    playSound(kind == kItemLife     ? kSoundHealthTaken
+              : kind == kItemTurret ? kSoundTurretTaken
+              : kind == kItemCustom ? kSoundCustomTaken
+                                    : kSoundFormTaken);
     if (kind == kItemLife) {
         // Half of the full cap, "Schatten" bonus included; whoever already
         // has that much is set to the plain maximum instead.

@@ -4,6 +4,7 @@
 #include "game/players/health.h"
 #include "game/players/steering.h"
 #include "game/shell/game_state.h"
+#include "game/shell/sounds.h"
 
 void addShot(int x, int y, double damage, int kind, double vx, double vy, int image) {
     Shot* s = game.shots.append();
@@ -57,6 +58,7 @@ void firePlayerShot(Player& p, int playerIndex) {
             addShot(roundToInt(p.x + 35), roundToInt(p.y + 35), p.damage + p.damageBonus,
                     static_cast<int>(kind), d.vx, d.vy, roundToInt(p.shotImage));
             p.fireCooldown = p.fireDelay;
+            playSound(shotSound(roundToInt(p.shotImage)));
         }
     }
     // Counted every frame, held key or not.
@@ -145,6 +147,7 @@ OpponentHit hitOpponent(const Shot& s) {
         if (shooter.form == kFormSchneemann) o->status = 2;  // frost
         o->health -= s.damage;
         o->lastHitter = s.kind;
+        playSound(kSoundOpponentHit);
         shooter.hits += 1;
         if (shooter.form == kFormVampir) shooter.health += 0.2;
         return shooter.form == kFormBluttropfen ? OpponentHit::ShotFliesOn

@@ -1,5 +1,7 @@
 #include "game/session/frame_source.h"
 
+#include "game/shell/sounds.h"
+
 namespace {
 
 FrameSource gSource = nullptr;
@@ -18,6 +20,10 @@ FrameInput deviceFrameInput(PadUse use) {
     applyPads(use);
     FrameInput input = frameInputInUse();
     input.closeRequested = pollWindowEvents();
+    // M belongs to no screen: it mutes and unmutes everywhere, once a press.
+    static bool muteHeld = false;
+    if (input.held(key::M) && !muteHeld) toggleMute();
+    muteHeld = input.held(key::M);
     return input;
 }
 

@@ -11,6 +11,7 @@
 #include "game/shell/pads.h"
 #include "game/shell/picture_catalogue.h"
 #include "game/shell/screens.h"
+#include "game/shell/sounds.h"
 #include "game/shell/start_up.h"
 #include "game/world/items.h"
 #include "game/world/opponents.h"
@@ -28,6 +29,7 @@ void drawFadeOverlay() {
 // gone, out to black again, which ends the game.
 void fadeStep() {
     if (game.livesLeft <= 0) {
+        if (game.gameOver == 0) playSound(kSoundFadeOut);
         game.gameOver = 1;
         drawFadeOverlay();
         game.fadeAlpha += 1;
@@ -120,6 +122,8 @@ void recordResult() {
     result.kills2 = secondPlayer().kills;
     result.hits2 = secondPlayer().hits;
     enterResult(game.scoreTable, game.placementMark, result);
+    if (game.placementMark >= 1 && game.placementMark <= kScoreListLength)
+        playSound(kSoundNewEntry);
     reportUnwrittenFile(kScoresPath, saveScores(game.scoreTable, game.customPowerUpsEnabled));
 }
 
@@ -242,6 +246,30 @@ void stepFrame() {
     }
 }
 
+namespace {
+
+// The title's tune plays on the title and the score table, the game's in a
+// game and its pause, the jingle once at game over.
+void musicFor(Phase phase) {
+    switch (phase) {
+        case Phase::Title:
+        case Phase::HighScores:
+            playMusic(kTitleMusic, true);
+            break;
+        case Phase::Playing:
+        case Phase::Paused:
+            playMusic(kGameMusic, true);
+            break;
+        case Phase::GameOver:
+            playMusic(kGameOverJingle, false);
+            break;
+        default:
+            break;
+    }
+}
+
+}  // namespace
+
 void programFrame() {
     if (watchingReplay()) {
         watchFrame();
@@ -250,6 +278,7 @@ void programFrame() {
     takeFrameInput(padUseOf(game.phase));
     const Phase before = game.phase;
     stepFrame();
+    if (game.phase != before) musicFor(game.phase);
     recordStep(before);
     offerReplays(before);
 }

@@ -5,6 +5,7 @@
 #include "game/shell/game_state.h"
 #include "game/shell/pads.h"
 #include "game/shell/picture_catalogue.h"
+#include "game/shell/sounds.h"
 
 namespace {
 
@@ -108,12 +109,15 @@ bool titleFrame() {
     if (const Region* r = regionAt(mouseX(), mouseY())) {
         drawTransparent(r->image, 0, 0);
         if (r->label) drawText(mouseX() + r->dx, mouseY() + r->dy, r->label);
+        if (game.menuHover != r->id) playSound(kSoundMenuHover);
         game.menuHover = r->id;
+        if (mouseButtonHeld(1) && !game.pointerWasHeld) playSound(kSoundMenuClick);
     } else {
         drawTransparent(kTitlePlainImage, 0, 0);
         game.menuHover = kMenuNone;
     }
     endText();
+    game.pointerWasHeld = mouseButtonHeld(1);
     if (mouseButtonHeld(1)) {
         // Held, not clicked: sweeping over the icons switches as it passes.
         if (game.menuHover == kMenuEasy) game.difficulty = 0;
@@ -260,6 +264,7 @@ void runHighScoreScreen() {
 
 void enterPause() {
     game.paused = 1;
+    playSound(kSoundPause);
     grabCanvas(kPauseSnapshotImage, 0, 0, kCanvasWidth, kCanvasHeight);
 }
 

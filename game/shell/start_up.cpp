@@ -8,6 +8,7 @@
 #include "game/shell/main_loop.h"
 #include "game/shell/picture_catalogue.h"
 #include "game/shell/screens.h"
+#include "game/shell/sounds.h"
 
 GameState game;
 
@@ -48,6 +49,7 @@ bool startUp() {
     if (!openScreen(roundToInt(game.windowWidth), roundToInt(game.windowHeight), "Pomvex"))
         return false;
     loadPictures();
+    loadSounds();
 
     loadFont(1, "Arial", 60);
     loadFont(2, "Arial", 40);

@@ -4,6 +4,7 @@
 #include "game/players/power_ups.h"
 #include "game/shell/animation.h"
 #include "game/shell/game_state.h"
+#include "game/shell/sounds.h"
 
 namespace {
 
@@ -95,6 +96,7 @@ std::string itemName(int kind, int customIndex) {
 }
 
 void addPowerUpItem(int x, int y, int kind, int customIndex) {
+    playSound(kSoundItemAppears);
     PowerUpItem* item = game.items.add();
     item->x = x;
     item->y = y;

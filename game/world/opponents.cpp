@@ -4,6 +4,7 @@
 #include "game/players/shots.h"
 #include "game/shell/animation.h"
 #include "game/shell/game_state.h"
+#include "game/shell/sounds.h"
 #include "game/world/items.h"
 
 namespace {
@@ -158,6 +159,7 @@ void die(const Opponent& o) {
     dropOnDeath(roundToInt(o.x), roundToInt(o.y));
     Player& killer = o.lastHitter == 0 ? firstPlayer() : secondPlayer();
     killer.kills += 1;
+    playSound(kSoundOpponentDeath);
     startAnimation(roundToInt(o.x), roundToInt(o.y), kOpponentDeathStrip, 100, 10, 4);
 }
 

@@ -5,6 +5,7 @@
 
 #include "game/shell/animation.h"
 #include "game/shell/game_state.h"
+#include "game/shell/sounds.h"
 #include "game/world/opponents.h"
 
 namespace {
@@ -115,6 +116,7 @@ void fireTurretGun(Turret& t, const TurretGun& gun) {
                       roundToInt(t.owner), gun.image, gun.damage, gun.homing);
     }
     t.cooldown = gun.cooldown;
+    playSound(turretSound(gun.image));
 }
 
 // Lightning: blue flicker with one red line, and the first opponent loses
@@ -125,6 +127,8 @@ void strikeWithLightning(const Turret& t, Opponent* target) {
         drawBeamLine(t.x, t.y, t.targetX, t.targetY, line == 4, false);
     target->health -= 0.02;
     target->lastHitter = t.owner;
+    // The beam hums on; its crackle comes twice a second, not every frame.
+    if (game.frameNumber % 30 == 0) playSound(kSoundPlasmaTurret);
 }
 
 // The healing beam reaches its owner wherever it is, opponents or not, and
@@ -135,7 +139,10 @@ void healOwner(const Turret& t) {
         const bool green = line == 2 || line == 3;
         drawBeamLine(t.x, t.y, p.x, p.y, !green, green);
     }
-    if (p.health + 0.01 < p.maxHealth + p.maxHealthBonus) p.health += 0.01;
+    if (p.health + 0.01 < p.maxHealth + p.maxHealthBonus) {
+        p.health += 0.01;
+        if (game.frameNumber % 45 == 0) playSound(kSoundHealingShot);
+    }
 }
 
 bool spins(double effect) {
