@@ -11,7 +11,7 @@ ASAN_ARGS  := -G Ninja -DCMAKE_BUILD_TYPE=Debug -DPOMVEX_WERROR=ON -DPOMVEX_SANI
               -DPOMVEX_PICTURES_FROM=$(CURDIR)/$(RUN)/Data
 
 .PHONY: deps configure build play test test-normal test-asan asan-build bench bench-live options editor \
-        contact-sheet fuzz soak screenshots deb clean
+        contact-sheet sound-sheet fuzz soak screenshots deb clean
 
 deps:
 	@scripts/install-deps.sh
@@ -54,6 +54,10 @@ bench-live: build
 
 contact-sheet: build
 	cmake --build $(BUILD) --target contact-sheet
+
+# Every sound and tune in one WAV, their names printed in order.
+sound-sheet: build
+	cmake --build $(BUILD) --target sound-sheet
 
 # libFuzzer on the file readers, FUZZ_SECONDS per target (build-fuzz/).
 FUZZ_SECONDS ?= 60

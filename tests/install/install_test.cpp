@@ -14,9 +14,9 @@
 #include <sstream>
 #include <string>
 
-#include "tests/install/x_dialog.h"
 #include "test_support/scratch_folder.h"
 #include "test_support/x_session.h"
+#include "tests/install/x_dialog.h"
 
 namespace fs = std::filesystem;
 
@@ -151,12 +151,19 @@ TEST_F(InstallTest, LaysOutProgramsPicturesAndDesktopFiles) {
                             ".desktop</launchable>"),
               std::string::npos);
 
-    // Every picture of the build and nothing else: no options or scores a
-    // `make play` may have left in the run folder.
-    std::set<std::string> installed;
+    // Every picture and sound of the build and nothing else: no options,
+    // scores or sound settings a `make play` may have left in the run folder.
+    std::set<std::string> installed, built = builtPictures();
+    built.insert("Klang");
     for (const auto& e : fs::directory_iterator(usr_ / "share/pomvex/Data"))
         installed.insert(e.path().filename().string());
-    EXPECT_EQ(installed, builtPictures());
+    EXPECT_EQ(installed, built);
+    std::size_t sounds = 0;
+    for (const auto& e : fs::directory_iterator(usr_ / "share/pomvex/Data/Klang"))
+        sounds += e.path().extension() == ".wav";
+    EXPECT_EQ(sounds, static_cast<std::size_t>(std::distance(
+                          fs::directory_iterator(fs::path(POMVEX_RUN_DIR) / "Data/Klang"),
+                          fs::directory_iterator())));
     // Nothing lands outside the prefix.
     std::set<std::string> top;
     for (const auto& e : fs::directory_iterator(stage_)) top.insert(e.path().filename().string());
