@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cstdio>
 #include <vector>
 
@@ -36,6 +37,9 @@ bool gMuted = false;
 std::atomic<long long> gFramesMixed{0};
 std::atomic<long long> gListenFrom{-1};
 std::atomic<long long> gHeard{-1};
+using Clock = std::chrono::steady_clock;
+std::atomic<Clock::rep> gLastStartTime{0};
+std::atomic<Clock::rep> gHeardTime{0};
 
 void countMixed(void*, Uint8* stream, int bytes) {
     const long long first = gFramesMixed.load();
@@ -46,6 +50,9 @@ void countMixed(void*, Uint8* stream, int bytes) {
     const auto* samples = reinterpret_cast<const Sint16*>(stream);
     for (int i = std::max<long long>(0, from - first); i < frames; ++i)
         if (std::abs(samples[2 * i]) > 1000 || std::abs(samples[2 * i + 1]) > 1000) {
+            gHeardTime = (Clock::now() + std::chrono::microseconds(i * 1000000LL / kRate))
+                             .time_since_epoch()
+                             .count();
             gHeard = first + i;
             return;
         }
@@ -117,6 +124,7 @@ void playSound(int slot) {
     const long long frame = flipCount();
     if (s.lastStart == frame || voicesOf(s.chunk) >= kVoicesPerSound) return;
     s.lastStart = frame;
+    gLastStartTime = Clock::now().time_since_epoch().count();
     Mix_PlayChannel(-1, s.chunk, 0);
 }
 
@@ -164,6 +172,11 @@ void listenFrom(long long frame) {
 
 long long firstHeardFrame() {
     return gHeard.load();
+}
+
+double heardDelaySeconds() {
+    return std::chrono::duration<double>(Clock::duration(gHeardTime.load() - gLastStartTime.load()))
+        .count();
 }
 
 namespace media_internal {

@@ -297,5 +297,9 @@ int soundVoices(int slot);
 long long audioFramesMixed();
 void listenFrom(long long frame);
 long long firstHeardFrame();
+// For the sound heard last: seconds from the playSound that started it to
+// the moment the mixer handed out its first sample (the buffer's hand-over
+// plus the sample's place in it); the device then plays that buffer out.
+double heardDelaySeconds();
 // Where screenshots go, and what the last one was called ("" for none).
 std::string lastScreenshot();
