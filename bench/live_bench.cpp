@@ -75,18 +75,23 @@ double mixerCpuSeconds() {
 
 // The moments frames were shown, taken at the end of every flip.
 std::vector<Clock::time_point> gShown;
+// The share of the canvas each of those frames drew anew.
+std::vector<double> gRedrawn;
 Clock::time_point gStop;
 
 struct Row {
     std::string name;
     double cpuShare = 0, serverShare = -1, mixerShare = 0;
     double median = 0, p99 = 0;
+    double redrawn = -1;  // median share of the canvas drawn anew; -1: nothing drawn
     int frames = 0, late = 0;
 };
 
 Row measure(const std::string& name, void (*run)()) {
     gShown.clear();
     gShown.reserve(4000);
+    gRedrawn.clear();
+    gRedrawn.reserve(4000);
     const double cpuBefore = cpuSeconds(RUSAGE_SELF);
     const double serverBefore = processCpuSeconds(std::getenv("POMVEX_XSERVER_PID"));
     const double mixerBefore = mixerCpuSeconds();
@@ -107,6 +112,7 @@ Row measure(const std::string& name, void (*run)()) {
     row.frames = static_cast<int>(intervals.size());
     row.median = percentile(intervals, 50);
     row.p99 = percentile(intervals, 99);
+    if (!gRedrawn.empty()) row.redrawn = percentile(gRedrawn, 50);
     row.late = static_cast<int>(
         std::count_if(intervals.begin(), intervals.end(), [](double ms) { return ms > 17.5; }));
     return row;
@@ -114,6 +120,7 @@ Row measure(const std::string& name, void (*run)()) {
 
 void onFlip(void*) {
     gShown.push_back(Clock::now());
+    gRedrawn.push_back(redrawnShare());
 }
 
 // The title screen until the time is up; then Escape, as a player leaving.
@@ -153,7 +160,7 @@ void sleepOnly() {
         const timespec deadline{static_cast<time_t>(due / 1'000'000'000LL),
                                 static_cast<long>(due % 1'000'000'000LL)};
         clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &deadline, nullptr);
-        onFlip(nullptr);
+        gShown.push_back(Clock::now());
     }
 }
 
@@ -174,6 +181,9 @@ int main(int argc, char** argv) {
     }
     scriptedInput(true);
     seedRandom(5);
+    // POMVEX_WHOLE_FRAMES=1: every frame drawn and shown whole, as before
+    // frames drew only their damage, to compare with.
+    if (std::getenv("POMVEX_WHOLE_FRAMES")) setDamageTracking(false);
     // A player reaches the title screen long after the pictures are decoded.
     for (int slot = 0; slot < 4096; ++slot) spriteLoaded(slot);
     // A game without its pictures draws next to nothing: its figures would
@@ -198,17 +208,19 @@ int main(int argc, char** argv) {
     std::printf("Window: %d x %d. Presentation: %s\n\n", width, height, path.c_str());
     std::printf(
         "| 20 s of                    | CPU, %% of a core | of it mixing | X server | "
-        "frame median ms | p99 ms | frames > 17.5 ms |\n");
+        "redrawn | frame median ms | p99 ms | frames > 17.5 ms |\n");
     std::printf(
         "|----------------------------|------------------|--------------|----------|"
-        "-----------------|--------|------------------|\n");
+        "---------|-----------------|--------|------------------|\n");
     for (const Row& r : rows) {
         char server[16] = "-";
         if (r.serverShare >= 0)
             std::snprintf(server, sizeof server, "%.0f %%", r.serverShare * 100);
-        std::printf("| %-26s | %14.1f %% | %10.2f %% | %8s | %15.2f | %6.2f | %5d of %6d |\n",
-                    r.name.c_str(), r.cpuShare * 100, r.mixerShare * 100, server, r.median, r.p99,
-                    r.late, r.frames);
+        char redrawn[16] = "-";
+        if (r.redrawn >= 0) std::snprintf(redrawn, sizeof redrawn, "%.0f %%", r.redrawn * 100);
+        std::printf("| %-26s | %14.1f %% | %10.2f %% | %8s | %7s | %15.2f | %6.2f | %5d of %6d |\n",
+                    r.name.c_str(), r.cpuShare * 100, r.mixerShare * 100, server, redrawn, r.median,
+                    r.p99, r.late, r.frames);
     }
     return 0;
 }

@@ -7,12 +7,21 @@
 // about half as much on two cores. Pixman works out each pixel on its own,
 // so drawing in bands gives exactly the pixels of drawing one thing after
 // another.
+//
+// Most of a frame is what the last frame drew, in the same place. The canvas
+// is cut into tiles, and each tile keeps a hash of the draws that touch it,
+// in their order, and whether the first of them covers it whole. Such a tile
+// gets the same pixels from the same draws whatever was beneath, so where
+// this frame's draws hash as the last frame's did, last frame's pixels are
+// already the right ones; a tile that no draw touches keeps its pixels
+// anyway. Only the other tiles are drawn, and only they are shown anew.
 #include <SDL.h>
 
 #include <algorithm>
 #include <array>
 #include <atomic>
 #include <cstdlib>
+#include <cstring>
 #include <thread>
 
 #include "media/media_internal.h"
@@ -24,6 +33,7 @@ struct Command {
     enum class Kind : std::uint8_t { Composite, Fill, Line };
     Kind kind = Kind::Composite;
     int top = 0, bottom = 0;             // the canvas rows it can touch
+    int left = 0, right = 0;             // and columns
     CanvasDraw draw;                     // Composite
     std::uint32_t pixel = 0;             // Fill, Line
     int x1 = 0, y1 = 0, x2 = 0, y2 = 0;  // Line
@@ -47,6 +57,7 @@ std::int64_t drawnWidth(const Command& c) {
 // for solid colours, since those are rewritten before each use.
 struct Drawer {
     pixman_image_t* dest = nullptr;
+    std::uint32_t* bits = nullptr;  // dest's pixels
     std::uint32_t sourcePixel = 0, maskPixel = 0, channelMaskPixel = 0;
     pixman_image_t* source = nullptr;
     pixman_image_t* mask = nullptr;
@@ -91,14 +102,56 @@ std::atomic<int> gBandsDone{0};
 std::atomic<std::uint32_t> gFrame{0};
 std::atomic<bool> gQuitting{false};
 
+// Damage. A tile's first draw either covers it whole, whatever lies beneath,
+// or blends with what is there.
+constexpr int kTile = 16;
+constexpr int kTilesX = (kCanvasWidth + kTile - 1) / kTile;
+constexpr int kTilesY = (kCanvasHeight + kTile - 1) / kTile;
+constexpr int kTiles = kTilesX * kTilesY;
+// Dirty tiles at most this many pixels apart are drawn and shown as one.
+constexpr int kJoinGap = 32;
+enum class TileStart : std::uint8_t { Untouched, Covered, Blended };
+constexpr std::uint64_t kNoDraws = 0x9E3779B97F4A7C15ull;
+std::array<std::uint64_t, kTiles> gTileHash, gLastTileHash;
+std::array<TileStart, kTiles> gTileStart;
+// The tiles drawn in now, and the same as runs of tiles along each tile row
+// (gRuns from gRowRuns[row] to gRowRuns[row + 1]), clipped to the canvas.
+std::array<bool, kTiles> gDirty;
+std::array<CanvasRect, kTiles> gRuns;
+std::array<int, kTilesY + 1> gRowRuns;
+bool gEverythingDirty = true;
+// Past a third of the canvas, cutting every draw into pieces costs more than
+// drawing the clean tiles again, which changes none of their pixels.
+bool gDrawEverywhere = true;
+int gDirtyTiles = kTiles;
+// The runs joined down the rows where they line up: what present() shows.
+std::array<CanvasRect, kTiles> gDamage;
+int gDamageRects = 0;
+double gRedrawnShare = 1;
+// The canvas holds what the hashes in gLastTileHash draw.
+bool gLastKnown = false;
+// This frame is drawn and shown whole: part of it was carried out before
+// the frame's end, when the rest of its draws were not known yet.
+bool gWholeFrame = false;
+// Drawn into directly this frame: the next one cannot trust the hashes.
+bool gSpoiled = false;
+bool gTracking = true;
+// The check of the above: a second canvas drawn whole every time, as it
+// would be without damage, compared at every frame's end.
+bool gChecking = false;
+std::vector<std::uint32_t> gShadowBits;
+Drawer gShadow;
+long long gMismatches = 0;
+
 pixman_image_t* onePixel(std::uint32_t* pixel) {
     pixman_image_t* image = pixman_image_create_bits(PIXMAN_a8r8g8b8, 1, 1, pixel, 4);
     pixman_image_set_repeat(image, PIXMAN_REPEAT_NORMAL);
     return image;
 }
 
-void setUpDrawer(Drawer& d) {
-    d.dest = pixman_image_create_bits(PIXMAN_x8r8g8b8, kCanvasWidth, kCanvasHeight, gBits.data(),
+void setUpDrawer(Drawer& d, std::vector<std::uint32_t>& bits) {
+    d.bits = bits.data();
+    d.dest = pixman_image_create_bits(PIXMAN_x8r8g8b8, kCanvasWidth, kCanvasHeight, d.bits,
                                       kCanvasWidth * 4);
     d.source = onePixel(&d.sourcePixel);
     d.mask = onePixel(&d.maskPixel);
@@ -110,21 +163,26 @@ void tearDownDrawer(Drawer& d) {
     for (pixman_image_t* image : {d.dest, d.source, d.mask, d.channelMask})
         if (image) pixman_image_unref(image);
     d.dest = d.source = d.mask = d.channelMask = nullptr;
+    d.bits = nullptr;
     d.thread = nullptr;
+}
+
+bool tileDirty(std::int64_t x, std::int64_t y) {
+    return gDirty[static_cast<std::size_t>(y / kTile * kTilesX + x / kTile)];
 }
 
 // Bresenham over 64-bit values, both end points drawn; only the rows from
 // top to bottom are written, so every band walks the whole line and draws
-// its own part of it.
-void drawLineRows(const Command& c, int top, int bottom) {
+// its own part of it. `everywhere` false: only in the tiles drawn in now.
+void drawLineRows(const Drawer& d, const Command& c, int top, int bottom, bool everywhere) {
     std::int64_t x = c.x1, y = c.y1;
     const std::int64_t dx = std::abs(std::int64_t{c.x2} - c.x1), sx = c.x1 < c.x2 ? 1 : -1;
     const std::int64_t dy = -std::abs(std::int64_t{c.y2} - c.y1), sy = c.y1 < c.y2 ? 1 : -1;
     std::int64_t err = dx + dy;
     std::int64_t steps = std::max(dx, -dy);
     for (;;) {
-        if (x >= 0 && y >= top && x < kCanvasWidth && y < bottom)
-            gBits[static_cast<std::size_t>(y) * kCanvasWidth + static_cast<std::size_t>(x)] =
+        if (x >= 0 && y >= top && x < kCanvasWidth && y < bottom && (everywhere || tileDirty(x, y)))
+            d.bits[static_cast<std::size_t>(y) * kCanvasWidth + static_cast<std::size_t>(x)] =
                 c.pixel;
         if ((x == c.x2 && y == c.y2) || steps-- <= 0) break;
         // Both coordinates only ever move one way: once past the band or
@@ -144,45 +202,72 @@ void drawLineRows(const Command& c, int top, int bottom) {
     }
 }
 
-void drawBand(Drawer& d, const Band& band) {
+// Carries out one command inside the rectangle x0..x1, y0..y1 alone.
+void drawPiece(Drawer& d, const Command& c, int x0, int y0, int x1, int y1) {
+    switch (c.kind) {
+        case Command::Kind::Fill:
+            for (int row = y0; row < y1; ++row)
+                std::fill(d.bits + static_cast<std::ptrdiff_t>(row) * kCanvasWidth + x0,
+                          d.bits + static_cast<std::ptrdiff_t>(row) * kCanvasWidth + x1, c.pixel);
+            break;
+        case Command::Kind::Line:
+            break;  // drawn by rows, see drawBand
+        case Command::Kind::Composite: {
+            const CanvasDraw& draw = c.draw;
+            pixman_image_t* source = draw.source;
+            if (!source) {
+                d.sourcePixel = draw.sourceColour;
+                source = d.source;
+            }
+            pixman_image_t* mask = draw.mask;
+            if (draw.maskKind == MaskKind::Solid) {
+                d.maskPixel = draw.maskColour;
+                mask = d.mask;
+            } else if (draw.maskKind == MaskKind::SolidPerChannel) {
+                d.channelMaskPixel = draw.maskColour;
+                mask = d.channelMask;
+            }
+            // The same pixels as the whole draw gives there: source and mask
+            // move along with the destination.
+            const int dx = x0 - draw.x, dy = y0 - draw.y;
+            pixman_image_composite32(draw.op, source, mask, d.dest, draw.srcX + dx, draw.srcY + dy,
+                                     draw.maskX + dx, draw.maskY + dy, x0, y0, x1 - x0, y1 - y0);
+            break;
+        }
+    }
+}
+
+// Draws the band's part of every command: everywhere, or only in the tiles
+// drawn in now.
+void drawBand(Drawer& d, const Band& band, bool everywhere) {
     pixman_region32_t rows;
     pixman_region32_init_rect(&rows, 0, band.top, kCanvasWidth,
                               static_cast<unsigned>(band.bottom - band.top));
     pixman_image_set_clip_region32(d.dest, &rows);
     pixman_region32_fini(&rows);
     for (const Command& c : gCommands) {
-        if (c.bottom <= band.top || c.top >= band.bottom) continue;
-        switch (c.kind) {
-            case Command::Kind::Fill: {
-                const int top = std::max(c.top, band.top), bottom = std::min(c.bottom, band.bottom);
-                std::fill(gBits.begin() + static_cast<std::ptrdiff_t>(top) * kCanvasWidth,
-                          gBits.begin() + static_cast<std::ptrdiff_t>(bottom) * kCanvasWidth,
-                          c.pixel);
-                break;
-            }
-            case Command::Kind::Line:
-                drawLineRows(c, band.top, band.bottom);
-                break;
-            case Command::Kind::Composite: {
-                const CanvasDraw& draw = c.draw;
-                pixman_image_t* source = draw.source;
-                if (!source) {
-                    d.sourcePixel = draw.sourceColour;
-                    source = d.source;
-                }
-                pixman_image_t* mask = draw.mask;
-                if (draw.maskKind == MaskKind::Solid) {
-                    d.maskPixel = draw.maskColour;
-                    mask = d.mask;
-                } else if (draw.maskKind == MaskKind::SolidPerChannel) {
-                    d.channelMaskPixel = draw.maskColour;
-                    mask = d.channelMask;
-                }
-                pixman_image_composite32(draw.op, source, mask, d.dest, draw.srcX, draw.srcY,
-                                         draw.maskX, draw.maskY, draw.x, draw.y, draw.w, draw.h);
-                break;
-            }
+        const int top = std::max(c.top, band.top), bottom = std::min(c.bottom, band.bottom);
+        if (top >= bottom) continue;
+        if (c.kind == Command::Kind::Line) {
+            drawLineRows(d, c, band.top, band.bottom, everywhere);
+            continue;
         }
+        const int left = c.kind == Command::Kind::Composite ? std::max(c.draw.x, 0) : 0;
+        const int right = c.kind == Command::Kind::Composite
+                              ? static_cast<int>(std::min<std::int64_t>(
+                                    std::int64_t{c.draw.x} + c.draw.w, kCanvasWidth))
+                              : kCanvasWidth;
+        if (everywhere) {
+            drawPiece(d, c, left, top, right, bottom);
+            continue;
+        }
+        for (int row = top / kTile; row <= (bottom - 1) / kTile; ++row)
+            for (int i = gRowRuns[row]; i < gRowRuns[row + 1]; ++i) {
+                const CanvasRect& run = gRuns[i];
+                const int x0 = std::max(left, run.x), x1 = std::min(right, run.x + run.w);
+                const int y0 = std::max(top, run.y), y1 = std::min(bottom, run.y + run.h);
+                if (x0 < x1 && y0 < y1) drawPiece(d, c, x0, y0, x1, y1);
+            }
     }
 }
 
@@ -192,7 +277,7 @@ void drawOfferedBands(Drawer& d) {
         const std::uint64_t offer = gOffer.fetch_add(1, std::memory_order_acq_rel);
         const auto next = static_cast<std::uint32_t>(offer);
         if (next >= offer >> 32) return;
-        drawBand(d, gBands[next]);
+        drawBand(d, gBands[next], gDrawEverywhere);
         gBandsDone.fetch_add(1, std::memory_order_release);
     }
 }
@@ -219,11 +304,11 @@ void startHelpers() {
     const int wanted =
         gForcedThreads > 0 ? gForcedThreads : std::clamp(SDL_GetCPUCount(), 1, kMaxThreads);
     gQuitting = false;
-    setUpDrawer(gDrawers[0]);
+    setUpDrawer(gDrawers[0], gBits);
     gThreads = 1;
     for (int i = 1; i < wanted; ++i) {
         Drawer& d = gDrawers[i];
-        setUpDrawer(d);
+        setUpDrawer(d, gBits);
         d.thread = SDL_CreateThread(helperThread, "pomvex-draw", &d);
         if (!d.thread) {
             tearDownDrawer(d);
@@ -279,9 +364,168 @@ void readyForSharing(pixman_image_t* image) {
         pixman_image_composite32(PIXMAN_OP_OVER, image, nullptr, gScratch, 0, 0, 0, 0, 0, 0, 0, 0);
 }
 
+std::uint64_t mixed(std::uint64_t hash, std::uint64_t value) {
+    hash ^= value + 0x9E3779B97F4A7C15ull + (hash << 6) + (hash >> 2);
+    return hash * 0xFF51AFD7ED558CCDull;
+}
+
+// Everything that decides a command's pixels, pictures by their versions.
+std::uint64_t signature(const Command& c) {
+    std::uint64_t h = mixed(static_cast<std::uint64_t>(c.kind), c.pixel);
+    if (c.kind == Command::Kind::Line)
+        for (int v : {c.x1, c.y1, c.x2, c.y2}) h = mixed(h, static_cast<std::uint32_t>(v));
+    if (c.kind != Command::Kind::Composite) return mixed(h, static_cast<std::uint64_t>(c.top));
+    const CanvasDraw& d = c.draw;
+    h = mixed(h, reinterpret_cast<std::uintptr_t>(d.source));
+    h = mixed(h, d.sourceVersion);
+    h = mixed(h, reinterpret_cast<std::uintptr_t>(d.mask));
+    h = mixed(h, d.maskVersion);
+    h = mixed(h, (std::uint64_t{d.sourceColour} << 32) | d.maskColour);
+    h = mixed(h, (static_cast<std::uint64_t>(d.op) << 8) | static_cast<std::uint64_t>(d.maskKind));
+    for (int v : {d.srcX, d.srcY, d.maskX, d.maskY, d.x, d.y, d.w, d.h})
+        h = mixed(h, static_cast<std::uint32_t>(v));
+    return h;
+}
+
+// Whether a command sets every pixel of its box whatever was there before.
+bool coversItsBox(const Command& c) {
+    if (c.kind != Command::Kind::Composite) return c.kind == Command::Kind::Fill;
+    const CanvasDraw& d = c.draw;
+    if (d.maskKind != MaskKind::None) return false;
+    if (!d.source)
+        return d.op == PIXMAN_OP_SRC || (d.op == PIXMAN_OP_OVER && d.sourceColour >> 24 == 0xFF);
+    return d.op == PIXMAN_OP_SRC && d.srcX >= 0 && d.srcY >= 0 &&
+           std::int64_t{d.srcX} + d.w <= pixman_image_get_width(d.source) &&
+           std::int64_t{d.srcY} + d.h <= pixman_image_get_height(d.source);
+}
+
+void markTiles(const Command& c) {
+    const std::uint64_t sig = signature(c);
+    const bool covers = coversItsBox(c);
+    for (int ty = c.top / kTile; ty <= (c.bottom - 1) / kTile; ++ty) {
+        const int tileTop = ty * kTile, tileBottom = std::min(tileTop + kTile, kCanvasHeight);
+        const bool rowsCovered = c.top <= tileTop && c.bottom >= tileBottom;
+        for (int tx = c.left / kTile; tx <= (c.right - 1) / kTile; ++tx) {
+            const int i = ty * kTilesX + tx;
+            if (gTileStart[i] == TileStart::Untouched) {
+                const int tileLeft = tx * kTile,
+                          tileRight = std::min(tileLeft + kTile, kCanvasWidth);
+                gTileStart[i] = covers && rowsCovered && c.left <= tileLeft && c.right >= tileRight
+                                    ? TileStart::Covered
+                                    : TileStart::Blended;
+            }
+            gTileHash[i] = mixed(gTileHash[i], sig);
+        }
+    }
+}
+
+void forgetTiles() {
+    gTileHash.fill(kNoDraws);
+    gTileStart.fill(TileStart::Untouched);
+}
+
 void record(const Command& c) {
     gPixelsRecorded += (c.bottom - c.top) * drawnWidth(c);
+    markTiles(c);
     gCommands.push_back(c);
+}
+
+void markEverythingDirty() {
+    gDirty.fill(true);
+    gDirtyTiles = kTiles;
+    gEverythingDirty = true;
+}
+
+// The tiles whose pixels can differ from the last frame's, as runs, and the
+// runs joined where they line up as the frame's damage.
+void findDirtyTiles() {
+    int runs = 0, dirtyTiles = 0;
+    for (int ty = 0; ty < kTilesY; ++ty) {
+        gRowRuns[ty] = runs;
+        const int y = ty * kTile, h = std::min(kTile, kCanvasHeight - y);
+        for (int tx = 0; tx < kTilesX; ++tx) {
+            const int i = ty * kTilesX + tx;
+            gDirty[i] = gTileStart[i] == TileStart::Blended ||
+                        (gTileStart[i] == TileStart::Covered && gTileHash[i] != gLastTileHash[i]);
+            if (!gDirty[i]) continue;
+            ++dirtyTiles;
+            const int x = tx * kTile, right = std::min(x + kTile, kCanvasWidth);
+            // A short gap costs less drawn than another piece of every
+            // draw across it; drawing a clean tile again changes nothing.
+            // The tiles of the gap are drawn in, so they count as dirty.
+            CanvasRect* last = runs > gRowRuns[ty] ? &gRuns[runs - 1] : nullptr;
+            if (last && last->x + last->w >= x - kJoinGap) {
+                for (int gap = (last->x + last->w) / kTile; gap < tx; ++gap) {
+                    gDirty[ty * kTilesX + gap] = true;
+                    ++dirtyTiles;
+                }
+                last->w = right - last->x;
+            } else
+                gRuns[runs++] = CanvasRect{x, y, right - x, h};
+        }
+    }
+    gRowRuns[kTilesY] = runs;
+    gDirtyTiles = dirtyTiles;
+    gEverythingDirty = dirtyTiles == kTiles;
+}
+
+// The frame's damage: the runs, joined down the rows where they line up.
+void joinDamage() {
+    gDamageRects = 0;
+    if (gEverythingDirty) {
+        gDamage[gDamageRects++] = CanvasRect{0, 0, kCanvasWidth, kCanvasHeight};
+        return;
+    }
+    // The rectangles whose bottom is the top of the row at hand.
+    static std::array<int, kTiles> listA, listB;
+    int* reaching = listA.data();
+    int* next = listB.data();
+    int reachingCount = 0;
+    for (int ty = 0; ty < kTilesY; ++ty) {
+        int nextCount = 0;
+        for (int i = gRowRuns[ty]; i < gRowRuns[ty + 1]; ++i) {
+            const CanvasRect& run = gRuns[i];
+            int found = -1;
+            for (int k = 0; k < reachingCount && found < 0; ++k) {
+                const CanvasRect& above = gDamage[reaching[k]];
+                if (above.x == run.x && above.w == run.w) found = reaching[k];
+            }
+            if (found >= 0) {
+                gDamage[found].h += run.h;
+            } else {
+                found = gDamageRects;
+                gDamage[gDamageRects++] = run;
+            }
+            next[nextCount++] = found;
+        }
+        std::swap(reaching, next);
+        reachingCount = nextCount;
+    }
+}
+
+// Carries out every pending command, in bands on every core when it is worth
+// it, in the tiles marked dirty.
+void carryOut() {
+    gDrawEverywhere = gEverythingDirty || gDirtyTiles * 3 > kTiles;
+    const std::int64_t pixels =
+        gDrawEverywhere ? gPixelsRecorded : gPixelsRecorded * gDirtyTiles / kTiles;
+    const bool banded = gThreads > 1 && (gForcedThreads > 1 || pixels >= kBandedPixels);
+    if (!banded) {
+        drawBand(gDrawers[0], Band{0, kCanvasHeight}, gDrawEverywhere);
+    } else {
+        const int bands = placeBands(gThreads * kBandsPerThread);
+        gBandsDone.store(0);
+        gOffer.store(static_cast<std::uint64_t>(bands) << 32);
+        gFrame.fetch_add(1);
+        gFrame.notify_all();
+        drawOfferedBands(gDrawers[0]);
+        // Only bands a helper has begun are left: a short wait.
+        while (gBandsDone.load(std::memory_order_acquire) < bands) std::this_thread::yield();
+        gOffer.store(0);
+    }
+    if (gChecking) drawBand(gShadow, Band{0, kCanvasHeight}, true);
+    gCommands.clear();
+    gPixelsRecorded = 0;
 }
 
 }  // namespace
@@ -293,6 +537,8 @@ void initCanvas() {
                                        kCanvasWidth * 4);
     gScratch = pixman_image_create_bits(PIXMAN_a8r8g8b8, 1, 1, &gScratchPixel, 4);
     gCommands.reserve(4096);
+    forgetTiles();
+    gLastKnown = false;
     startHelpers();
 }
 
@@ -301,6 +547,9 @@ void shutdownCanvas() {
     gCommands.clear();
     gPixelsRecorded = 0;
     stopHelpers();
+    tearDownDrawer(gShadow);
+    gShadowBits.clear();
+    gChecking = false;
     pixman_image_unref(gCanvas);
     pixman_image_unref(gScratch);
     gCanvas = gScratch = nullptr;
@@ -319,28 +568,54 @@ void drawOnCanvas(const CanvasDraw& d) {
     c.kind = Command::Kind::Composite;
     c.top = static_cast<int>(std::max<std::int64_t>(d.y, 0));
     c.bottom = static_cast<int>(std::min<std::int64_t>(std::int64_t{d.y} + d.h, kCanvasHeight));
+    c.left = static_cast<int>(std::max<std::int64_t>(d.x, 0));
+    c.right = static_cast<int>(std::min<std::int64_t>(std::int64_t{d.x} + d.w, kCanvasWidth));
     c.draw = d;
     record(c);
 }
 
 void finishDrawingNow() {
     if (gCommands.empty()) return;
-    const bool banded = gThreads > 1 && (gForcedThreads > 1 || gPixelsRecorded >= kBandedPixels);
-    if (!banded) {
-        drawBand(gDrawers[0], Band{0, kCanvasHeight});
-    } else {
-        const int bands = placeBands(gThreads * kBandsPerThread);
-        gBandsDone.store(0);
-        gOffer.store(static_cast<std::uint64_t>(bands) << 32);
-        gFrame.fetch_add(1);
-        gFrame.notify_all();
-        drawOfferedBands(gDrawers[0]);
-        // Only bands a helper has begun are left: a short wait.
-        while (gBandsDone.load(std::memory_order_acquire) < bands) std::this_thread::yield();
-        gOffer.store(0);
-    }
-    gCommands.clear();
-    gPixelsRecorded = 0;
+    // The rest of the frame is not known yet: this part is drawn whole, and
+    // so is the rest at the frame's end.
+    gWholeFrame = true;
+    markEverythingDirty();
+    carryOut();
+}
+
+void finishFrame() {
+    if (!gCanvas) return;
+    if (gWholeFrame || !gLastKnown || !gTracking)
+        markEverythingDirty();
+    else
+        findDirtyTiles();
+    if (!gCommands.empty()) carryOut();
+    if (gWholeFrame) markEverythingDirty();
+    joinDamage();
+    gRedrawnShare = static_cast<double>(gDirtyTiles) / kTiles;
+    if (gChecking &&
+        std::memcmp(gShadowBits.data(), gBits.data(), gBits.size() * sizeof gBits[0]) != 0)
+        ++gMismatches;
+    gLastTileHash = gTileHash;
+    forgetTiles();
+    gLastKnown = !gSpoiled;
+    gWholeFrame = gSpoiled = false;
+}
+
+std::span<const CanvasRect> frameDamage() {
+    return {gDamage.data(), static_cast<std::size_t>(gDamageRects)};
+}
+
+std::uint64_t newPixelsVersion() {
+    static std::uint64_t version = 0;
+    return ++version;
+}
+
+void canvasDrawnDirectly() {
+    gWholeFrame = gSpoiled = true;
+    // The check's canvas cannot follow a draw it never saw: it starts again
+    // from what the canvas holds.
+    if (gChecking) gShadowBits = gBits;
 }
 
 pixman_image_t* canvas() {
@@ -375,10 +650,13 @@ void clearCanvas(int colour) {
     if (!gCanvas) return;
     // Whatever was drawn before is covered anyway.
     gCommands.clear();
+    gPixelsRecorded = 0;
+    forgetTiles();
     Command c;
     c.kind = Command::Kind::Fill;
     c.top = 0;
     c.bottom = kCanvasHeight;
+    c.right = kCanvasWidth;
     c.pixel = 0xFF000000u | colourToRgb(colour);
     record(c);
 }
@@ -393,6 +671,8 @@ void drawLine(int x1, int y1, int x2, int y2, int colour) {
     c.kind = Command::Kind::Line;
     c.top = static_cast<int>(std::max<std::int64_t>(top, 0));
     c.bottom = static_cast<int>(std::min<std::int64_t>(top + h, kCanvasHeight));
+    c.left = static_cast<int>(std::max<std::int64_t>(left, 0));
+    c.right = static_cast<int>(std::min<std::int64_t>(left + w, kCanvasWidth));
     c.pixel = 0xFF000000u | colourToRgb(colour);
     c.x1 = x1;
     c.y1 = y1;
@@ -408,4 +688,31 @@ std::uint32_t canvasPixel(int x, int y) {
 
 const std::uint32_t* canvasPixels() {
     return canvasBits();
+}
+
+void setDamageTracking(bool on) {
+    finishDrawingNow();
+    gTracking = on;
+}
+
+double redrawnShare() {
+    return gRedrawnShare;
+}
+
+void checkDamage(bool on) {
+    if (!gCanvas || on == gChecking) return;
+    finishDrawingNow();
+    gChecking = on;
+    if (on) {
+        gShadowBits = gBits;
+        setUpDrawer(gShadow, gShadowBits);
+        gMismatches = 0;
+    } else {
+        tearDownDrawer(gShadow);
+        gShadowBits.clear();
+    }
+}
+
+long long damageMismatches() {
+    return gMismatches;
 }

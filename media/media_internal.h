@@ -7,6 +7,7 @@ struct SDL_Window;
 union SDL_Event;
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -67,7 +68,11 @@ struct CanvasDraw {
     pixman_op_t op = PIXMAN_OP_OVER;
     pixman_image_t* source = nullptr;  // null: sourceColour everywhere
     pixman_image_t* mask = nullptr;    // with MaskKind::Image
-    std::uint32_t sourceColour = 0;    // premultiplied 0xAARRGGBB
+    // The pixels' versions (newPixelsVersion) of source and mask: a frame
+    // compares its draws with the last frame's by these, not by what the
+    // pictures hold, so whatever repaints a picture takes a new version.
+    std::uint64_t sourceVersion = 0, maskVersion = 0;
+    std::uint32_t sourceColour = 0;  // premultiplied 0xAARRGGBB
     std::uint32_t maskColour = 0;
     MaskKind maskKind = MaskKind::None;
     int srcX = 0, srcY = 0, maskX = 0, maskY = 0;
@@ -86,6 +91,20 @@ inline CanvasDraw canvasDraw(pixman_op_t op, pixman_image_t* source, int x, int 
 }
 void drawOnCanvas(const CanvasDraw& draw);
 void finishDrawingNow();
+// A version no picture's pixels had before.
+std::uint64_t newPixelsVersion();
+// After drawing straight into canvas() instead of through drawOnCanvas: the
+// frame is redrawn and shown whole, and so is the next.
+void canvasDrawnDirectly();
+// The end of a frame, for flip: carries out what is pending, only where its
+// pixels can differ from the last frame's, and keeps that region for
+// present(). frameDamage is that region, in canvas pixels, as rectangles
+// that do not overlap, top to bottom.
+struct CanvasRect {
+    int x = 0, y = 0, w = 0, h = 0;
+};
+void finishFrame();
+std::span<const CanvasRect> frameDamage();
 bool canvasReady();
 // The canvas, x8r8g8b8, kCanvasWidth x kCanvasHeight, with everything drawn.
 pixman_image_t* canvas();
@@ -95,7 +114,10 @@ std::uint32_t* canvasBits();
 // accelerated renderer, or the window's own surface where the renderer would
 // be OpenGL drawn by the processor.
 bool openPresentation(SDL_Window* window, bool headless);
+// present() shows the frame's damage (frameDamage), or everything when the
+// window was uncovered, resized or made anew since the last.
 void present();
+void presentEverythingNext();
 void presentationDeviceReset();
 void closePresentation();
 

@@ -271,6 +271,17 @@ void finishDrawing();
 // Draws with this many threads (0: one per core, at most four). More than
 // one cuts every frame into bands, however little it draws.
 void setDrawingThreads(int threads);
+// Each frame draws, and flip() shows, only where its pixels can differ from
+// the last frame's (on by default); off, every frame is drawn whole, as a
+// benchmark compares. redrawnShare: the part of the canvas the last frame
+// drew in, 0 to 1.
+void setDamageTracking(bool on);
+double redrawnShare();
+// For tests: while on, a second canvas is drawn whole every frame, as it
+// would be without damage; damageMismatches counts the frames since it was
+// switched on whose canvases differed in any pixel.
+void checkDamage(bool on);
+long long damageMismatches();
 // Frames shown since initMedia().
 long long flipCount();
 // How flip() puts the canvas on the screen, for a benchmark to print: the

@@ -7,7 +7,8 @@
 // frames a second, so there the canvas is copied straight into the window's
 // own surface instead (X11 shared memory), scaled with pixman only when the
 // window differs from the canvas. Either way the canvas keeps its shape, with
-// black bands where the window's shape differs.
+// black bands where the window's shape differs. Only what the frame drew
+// anew (its damage) is scaled, copied and sent.
 #include <SDL.h>
 #include <dlfcn.h>
 #include <link.h>
@@ -15,7 +16,9 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <span>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "media/media_internal.h"
@@ -37,6 +40,29 @@ pixman_image_t* gSurfaceImage = nullptr;
 // the canvas itself is never seen through a transform.
 pixman_image_t* gScaledCanvas = nullptr;
 int gPlacedW = 0, gPlacedH = 0;  // the window size the transform was set for
+// The window no longer shows the last frame whole: show everything next.
+bool gShowAll = true;
+// More rectangles than this go as the one box around them all.
+constexpr std::size_t kMaxRects = 256;
+std::vector<SDL_Rect> gRects;  // the window's rectangles to send
+
+// The damage to show, or the whole canvas.
+std::span<const CanvasRect> damageToShow() {
+    static const CanvasRect whole{0, 0, kCanvasWidth, kCanvasHeight};
+    static CanvasRect box;
+    std::span<const CanvasRect> damage = frameDamage();
+    if (gShowAll) return {&whole, 1};
+    if (damage.size() <= kMaxRects) return damage;
+    int x0 = kCanvasWidth, y0 = kCanvasHeight, x1 = 0, y1 = 0;
+    for (const CanvasRect& r : damage) {
+        x0 = std::min(x0, r.x);
+        y0 = std::min(y0, r.y);
+        x1 = std::max(x1, r.x + r.w);
+        y1 = std::max(y1, r.y + r.h);
+    }
+    box = CanvasRect{x0, y0, x1 - x0, y1 - y0};
+    return {&box, 1};
+}
 
 // The OpenGL renderer string of the renderer just made, whose context is
 // current; empty for renderers that are not OpenGL.
@@ -99,7 +125,14 @@ bool createTexture() {
 }
 
 void presentWithRenderer() {
-    SDL_UpdateTexture(gTexture, nullptr, canvasBits(), kCanvasWidth * 4);
+    const std::uint32_t* bits = canvasBits();
+    for (const CanvasRect& r : damageToShow()) {
+        const SDL_Rect rect{r.x, r.y, r.w, r.h};
+        SDL_UpdateTexture(gTexture, &rect,
+                          bits + static_cast<std::ptrdiff_t>(r.y) * kCanvasWidth + r.x,
+                          kCanvasWidth * 4);
+    }
+    gShowAll = false;
     SDL_SetRenderDrawColor(gRenderer, 0, 0, 0, 255);
     SDL_RenderClear(gRenderer);
     int w = 0, h = 0;
@@ -129,6 +162,7 @@ bool readySurface() {
         return false;
     }
     gSurface = surface;
+    gShowAll = true;
     gPlacedW = surface->w;
     gPlacedH = surface->h;
     SDL_FillRect(surface, nullptr, 0);
@@ -141,25 +175,52 @@ bool readySurface() {
     return true;
 }
 
+// The window's pixels that canvas pixels x0..x1 reach when scaled from
+// `from` to `to` pixels: bilinear filtering reads a pixel's neighbours too,
+// so one canvas pixel more on either side.
+std::pair<int, int> scaledSpan(int x0, int x1, int from, int to) {
+    const int first = static_cast<int>(std::max<std::int64_t>(0, std::int64_t{x0 - 2} * to / from));
+    const int last =
+        static_cast<int>(std::min<std::int64_t>(to, (std::int64_t{x1 + 2} * to + from - 1) / from));
+    return {first, last};
+}
+
 void presentOnSurface() {
     if (!readySurface()) return;
     const CanvasPlacement p = canvasPlacement(gSurface->w, gSurface->h);
+    const std::span<const CanvasRect> damage = damageToShow();
+    if (damage.empty()) return;  // nothing changed: nothing to send
     const bool locked = SDL_MUSTLOCK(gSurface) ? SDL_LockSurface(gSurface) == 0 : true;
     if (!locked) return;
+    gRects.clear();
     if (p.width == kCanvasWidth && p.height == kCanvasHeight) {
         const std::uint32_t* from = canvasBits();
         auto* to = static_cast<unsigned char*>(gSurface->pixels) +
                    static_cast<std::ptrdiff_t>(p.y) * gSurface->pitch + p.x * 4;
-        for (int row = 0; row < kCanvasHeight; ++row)
-            std::memcpy(to + static_cast<std::ptrdiff_t>(row) * gSurface->pitch,
-                        from + static_cast<std::ptrdiff_t>(row) * kCanvasWidth, kCanvasWidth * 4);
+        for (const CanvasRect& r : damage) {
+            for (int row = r.y; row < r.y + r.h; ++row)
+                std::memcpy(to + static_cast<std::ptrdiff_t>(row) * gSurface->pitch + r.x * 4,
+                            from + static_cast<std::ptrdiff_t>(row) * kCanvasWidth + r.x, r.w * 4);
+            gRects.push_back(SDL_Rect{p.x + r.x, p.y + r.y, r.w, r.h});
+        }
     } else {
         finishDrawingNow();
-        pixman_image_composite32(PIXMAN_OP_SRC, gScaledCanvas, nullptr, gSurfaceImage, 0, 0, 0, 0,
-                                 p.x, p.y, p.width, p.height);
+        for (const CanvasRect& r : damage) {
+            const auto [x0, x1] = scaledSpan(r.x, r.x + r.w, kCanvasWidth, p.width);
+            const auto [y0, y1] = scaledSpan(r.y, r.y + r.h, kCanvasHeight, p.height);
+            // The scaled canvas is placed at the window's (p.x, p.y).
+            pixman_image_composite32(PIXMAN_OP_SRC, gScaledCanvas, nullptr, gSurfaceImage, x0, y0,
+                                     0, 0, p.x + x0, p.y + y0, x1 - x0, y1 - y0);
+            gRects.push_back(SDL_Rect{p.x + x0, p.y + y0, x1 - x0, y1 - y0});
+        }
     }
     if (SDL_MUSTLOCK(gSurface)) SDL_UnlockSurface(gSurface);
-    SDL_UpdateWindowSurface(gWindow);
+    // A new surface's bands were painted black just now: send them too.
+    if (gShowAll)
+        SDL_UpdateWindowSurface(gWindow);
+    else
+        SDL_UpdateWindowSurfaceRects(gWindow, gRects.data(), static_cast<int>(gRects.size()));
+    gShowAll = false;
 }
 
 }  // namespace
@@ -213,6 +274,11 @@ void present() {
 void presentationDeviceReset() {
     // The texture went with the device; the next flip uploads into a new one.
     if (gRenderer) createTexture();
+    gShowAll = true;
+}
+
+void presentEverythingNext() {
+    gShowAll = true;
 }
 
 void closePresentation() {
@@ -222,6 +288,7 @@ void closePresentation() {
     gTexture = nullptr;
     gRenderer = nullptr;
     gOnSurface = false;
+    gShowAll = true;
     gWindow = nullptr;
     gPath = "none";
 }

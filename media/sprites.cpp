@@ -39,6 +39,7 @@ struct Sprite {
 struct Turn {
     std::vector<std::uint32_t> pixels;  // premultiplied, the turned picture's box
     pixman_image_t* image = nullptr;
+    std::uint64_t version = 0;
     int dx = 0, dy = 0;  // box origin relative to the unturned picture's corner
     int w = 0, h = 0;
 };
@@ -67,7 +68,6 @@ std::vector<Sprite> gSprites;
 std::vector<Rotatable> gRotatables;
 std::uint32_t gTransparentRgb = 0xFF00FF;
 bool gDrawing = true;
-std::uint64_t gPixelsVersion = 0;
 
 void attach(Sprite& s, int w, int h, int mode);
 
@@ -152,7 +152,7 @@ void attach(Sprite& s, int w, int h, int mode) {
     s.uniform = false;
     s.sparse = false;
     s.visible.clear();
-    s.version = ++gPixelsVersion;
+    s.version = newPixelsVersion();
 }
 
 // Draws a picture of one colour at the given opacity as a solid fill, which
@@ -177,6 +177,7 @@ bool composeUniform(const Sprite& s, int x, int y, int opacity) {
 // A draw of the displayed rectangle of a slot, without a mask.
 CanvasDraw drawOf(const Sprite& s, pixman_op_t op, int x, int y) {
     CanvasDraw d = canvasDraw(op, s.image, x, y, s.clipW, s.clipH);
+    d.sourceVersion = s.version;
     d.srcX = s.clipX;
     d.srcY = s.clipY;
     return d;
@@ -419,7 +420,7 @@ void grabCanvas(int slot, int x, int y, int w, int h) {
     s.clipW = w;
     s.clipH = h;
     s.uniform = false;
-    s.version = ++gPixelsVersion;
+    s.version = newPixelsVersion();
 }
 
 void makeRotatable(int number, int slot) {
@@ -505,6 +506,7 @@ const Turn& turnFor(Rotatable& r, Sprite& s, int degrees) {
     turn.pixels.assign(static_cast<std::size_t>(turn.w) * turn.h, 0);
     turn.image =
         pixman_image_create_bits(PIXMAN_a8r8g8b8, turn.w, turn.h, turn.pixels.data(), turn.w * 4);
+    turn.version = newPixelsVersion();
     pixman_image_set_transform(r.view, &box.transform);
     pixman_image_composite32(PIXMAN_OP_SRC, r.view, nullptr, turn.image, turn.dx, turn.dy, 0, 0, 0,
                              0, turn.w, turn.h);
@@ -537,6 +539,7 @@ void drawRotatable(int number, int x, int y, int opacity) {
         if (outsideCanvas(x, y, s->w, s->h)) return;
         if (s->clipW == s->w && s->clipH == s->h && composeUniform(*s, x, y, opacity)) return;
         CanvasDraw d = canvasDraw(PIXMAN_OP_OVER, s->image, x, y, s->w, s->h);
+        d.sourceVersion = s->version;
         setOpacity(d, opacity);
         drawOnCanvas(d);
         return;
@@ -549,6 +552,7 @@ void drawRotatable(int number, int x, int y, int opacity) {
         if (outsideCanvas(tx, ty, turn.w, turn.h)) return;
         CanvasDraw d = canvasDraw(PIXMAN_OP_OVER, turn.image, static_cast<int>(tx),
                                   static_cast<int>(ty), turn.w, turn.h);
+        d.sourceVersion = turn.version;
         setOpacity(d, opacity);
         drawOnCanvas(d);
         return;
@@ -572,6 +576,7 @@ void drawRotatable(int number, int x, int y, int opacity) {
                              static_cast<int>(y0), 0, 0, static_cast<int>(x0), static_cast<int>(y0),
                              static_cast<int>(x1 - x0), static_cast<int>(y1 - y0));
     if (mask) pixman_image_unref(mask);
+    canvasDrawnDirectly();
 }
 
 void setDrawing(bool on) {

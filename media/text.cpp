@@ -23,6 +23,7 @@ struct Font {
 struct RenderedText {
     std::vector<std::uint8_t> alpha;
     pixman_image_t* mask = nullptr;
+    std::uint64_t version = 0;  // of the mask's pixels
     int w = 0, h = 0;
     std::uint64_t lastUse = 0;
 };
@@ -141,6 +142,7 @@ const RenderedText* rendered(std::string_view text) {
             entry.mask = pixman_image_create_bits(
                 PIXMAN_a8, entry.w, entry.h, reinterpret_cast<std::uint32_t*>(entry.alpha.data()),
                 stride);
+            entry.version = newPixelsVersion();
         }
     } else {
         // Nothing to draw (a text of blanks in some faces), but it still has a width.
@@ -214,6 +216,7 @@ void drawTextIn(int x, int y, std::string_view text, std::uint32_t rgb) {
         CanvasDraw d = canvasDraw(PIXMAN_OP_OVER, nullptr, x, y, t->w, t->h);
         d.sourceColour = 0xFF000000u | rgb;
         d.mask = t->mask;
+        d.maskVersion = t->version;
         d.maskKind = MaskKind::Image;
         drawOnCanvas(d);
     }

@@ -182,6 +182,11 @@ void pumpEvents() {
                 if (e.window.event == SDL_WINDOWEVENT_FOCUS_LOST) gLiveKeys.fill(false);
                 if (e.window.event == SDL_WINDOWEVENT_SIZE_CHANGED)
                     SDL_GetWindowSize(gWindow, &gWindowW, &gWindowH);
+                // What the window showed may be gone: the next flip shows all.
+                if (e.window.event == SDL_WINDOWEVENT_EXPOSED ||
+                    e.window.event == SDL_WINDOWEVENT_SHOWN ||
+                    e.window.event == SDL_WINDOWEVENT_RESTORED)
+                    presentEverythingNext();
                 break;
             case SDL_CONTROLLERDEVICEADDED:
             case SDL_CONTROLLERDEVICEREMOVED:
@@ -368,7 +373,7 @@ bool openScreen(int width, int height, const char* title) {
 
 void flip() {
     if (!drawingOn()) return;
-    finishDrawingNow();
+    finishFrame();
     present();
     if (gScreenshotWanted) {
         // The canvas still holds exactly the frame just shown.

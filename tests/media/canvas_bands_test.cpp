@@ -134,3 +134,24 @@ TEST_F(CanvasBands, BandsOnSeveralThreadsDrawWhatOneThreadDraws) {
 }
 
 }  // namespace
+
+// Drawing only where a frame differs from the last gives the pixels of
+// drawing it all: a still line through a tile between two that change, and
+// frames that blend over what is there without clearing first.
+TEST_F(CanvasBands, DrawingOnlyTheDamageGivesThePixelsOfDrawingEverything) {
+    checkDamage(true);
+    for (int frame = 0; frame < 6; ++frame) {
+        clearCanvas(rgb(10, 20, 30));
+        drawLine(0, 100, kCanvasWidth - 1, 100, rgb(255, 255, 255));
+        fillAdditive(160, 96, 16, 9, frame * 40, 0, 0);
+        fillAdditive(192, 96, 16, 9, 0, frame * 40, 0);
+        flip();
+    }
+    for (int frame = 0; frame < 6; ++frame) {
+        fillAdditive(400, 300, 50, 50, 20, 10, 5);
+        flip();
+    }
+    EXPECT_LT(redrawnShare(), 0.1);
+    EXPECT_EQ(damageMismatches(), 0);
+    checkDamage(false);
+}

@@ -82,3 +82,39 @@ TEST(Presentation, FullscreenScalesTheCanvasToTheScreenAndBackToTheWindow) {
     shutdownMedia();
     unsetenv("SDL_VIDEODRIVER");
 }
+
+// A frame that changes in a few places is scaled and sent only there, and
+// the window ends up with exactly the pixels of sending it all.
+TEST(Presentation, OnlyTheChangedPartsAreSentAndTheWindowIsAsIfAllWere) {
+    XSession x(1600, 900);
+    ASSERT_TRUE(x.running());
+    setenv("SDL_VIDEODRIVER", "x11", 1);
+    setenv("DISPLAY", x.display().c_str(), 1);
+    ASSERT_TRUE(initMedia());
+    ASSERT_TRUE(openScreen(1600, 900, "Pomvex"));
+    // Squares of colour everywhere, and two that move by odd steps, so that
+    // the scaling's blending reaches across the edges of what changed.
+    const auto frame = [](int step) {
+        clearCanvas(rgb(20, 40, 60));
+        for (int y = 0; y < kCanvasHeight; y += 48)
+            for (int x = 0; x < kCanvasWidth; x += 48)
+                fillAdditive(x, y, 23, 23, x % 255, y % 255, (x + y) % 255);
+        fillAdditive(101 + step * 7, 333, 13, 9, 255, 255, 0);
+        fillAdditive(900, 77 + step * 5, 31, 17, 0, 255, 255);
+        flip();
+    };
+    eventually([&] {
+        frame(0);
+        return x.grab(800, 450, 1, 1).at(0) != 0;
+    });
+    for (int step = 1; step <= 5; ++step) frame(step);
+    EXPECT_LT(redrawnShare(), 0.2);
+    const std::vector<std::uint32_t> sentInParts = x.grab(0, 0, 1600, 900);
+    setDamageTracking(false);
+    frame(5);
+    EXPECT_EQ(redrawnShare(), 1);
+    EXPECT_TRUE(x.grab(0, 0, 1600, 900) == sentInParts);
+    setDamageTracking(true);
+    shutdownMedia();
+    unsetenv("SDL_VIDEODRIVER");
+}
