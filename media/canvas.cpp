@@ -119,12 +119,13 @@ std::array<TileStart, kTiles> gTileStart;
 std::array<bool, kTiles> gDirty;
 std::array<CanvasRect, kTiles> gRuns;
 std::array<int, kTilesY + 1> gRowRuns;
-bool gEverythingDirty = true;
 int gDirtyTiles = kTiles;
+bool everythingDirty() {
+    return gDirtyTiles == kTiles;
+}
 // The runs joined down the rows where they line up: what present() shows.
 std::array<CanvasRect, kTiles> gDamage;
 int gDamageRects = 0;
-double gRedrawnShare = 1;
 // The canvas holds what the hashes in gLastTileHash draw.
 bool gLastKnown = false;
 // This frame is drawn and shown whole: part of it was carried out before
@@ -249,19 +250,14 @@ void drawBand(Drawer& d, const Band& band, bool everywhere) {
             drawLineRows(d, c, band.top, band.bottom, everywhere);
             continue;
         }
-        const int left = c.kind == Command::Kind::Composite ? std::max(c.draw.x, 0) : 0;
-        const int right = c.kind == Command::Kind::Composite
-                              ? static_cast<int>(std::min<std::int64_t>(
-                                    std::int64_t{c.draw.x} + c.draw.w, kCanvasWidth))
-                              : kCanvasWidth;
         if (everywhere) {
-            drawPiece(d, c, left, top, right, bottom);
+            drawPiece(d, c, c.left, top, c.right, bottom);
             continue;
         }
         for (int row = top / kTile; row <= (bottom - 1) / kTile; ++row)
             for (int i = gRowRuns[row]; i < gRowRuns[row + 1]; ++i) {
                 const CanvasRect& run = gRuns[i];
-                const int x0 = std::max(left, run.x), x1 = std::min(right, run.x + run.w);
+                const int x0 = std::max(c.left, run.x), x1 = std::min(c.right, run.x + run.w);
                 const int y0 = std::max(top, run.y), y1 = std::min(bottom, run.y + run.h);
                 if (x0 < x1 && y0 < y1) drawPiece(d, c, x0, y0, x1, y1);
             }
@@ -274,7 +270,7 @@ void drawOfferedBands(Drawer& d) {
         const std::uint64_t offer = gOffer.fetch_add(1, std::memory_order_acq_rel);
         const auto next = static_cast<std::uint32_t>(offer);
         if (next >= offer >> 32) return;
-        drawBand(d, gBands[next], gEverythingDirty);
+        drawBand(d, gBands[next], everythingDirty());
         gBandsDone.fetch_add(1, std::memory_order_release);
         gBandsDone.notify_one();
     }
@@ -431,7 +427,6 @@ void record(const Command& c) {
 void markEverythingDirty() {
     gDirty.fill(true);
     gDirtyTiles = kTiles;
-    gEverythingDirty = true;
 }
 
 // The tiles whose pixels can differ from the last frame's, as runs, and the
@@ -464,13 +459,12 @@ void findDirtyTiles() {
     }
     gRowRuns[kTilesY] = runs;
     gDirtyTiles = dirtyTiles;
-    gEverythingDirty = dirtyTiles == kTiles;
 }
 
 // The frame's damage: the runs, joined down the rows where they line up.
 void joinDamage() {
     gDamageRects = 0;
-    if (gEverythingDirty) {
+    if (everythingDirty()) {
         gDamage[gDamageRects++] = CanvasRect{0, 0, kCanvasWidth, kCanvasHeight};
         return;
     }
@@ -510,7 +504,7 @@ void carryOut() {
     const std::int64_t pixels = gPixelsRecorded * gDirtyTiles / kTiles;
     const bool banded = gThreads > 1 && (gForcedThreads > 1 || pixels >= kBandedPixels);
     if (!banded) {
-        drawBand(gDrawers[0], Band{0, kCanvasHeight}, gEverythingDirty);
+        drawBand(gDrawers[0], Band{0, kCanvasHeight}, everythingDirty());
     } else {
         const int bands = placeBands(gThreads * kBandsPerThread);
         gBandsDone.store(0);
@@ -591,9 +585,7 @@ void finishFrame() {
     else
         findDirtyTiles();
     if (!gCommands.empty()) carryOut();
-    if (gWholeFrame) markEverythingDirty();
     joinDamage();
-    gRedrawnShare = static_cast<double>(gDirtyTiles) / kTiles;
     if (gChecking &&
         std::memcmp(gShadowBits.data(), gBits.data(), gBits.size() * sizeof gBits[0]) != 0)
         ++gMismatches;
@@ -697,7 +689,7 @@ void setDamageTracking(bool on) {
 }
 
 double redrawnShare() {
-    return gRedrawnShare;
+    return static_cast<double>(gDirtyTiles) / kTiles;
 }
 
 void checkDamage(bool on) {

@@ -177,7 +177,7 @@ bool readySurface() {
 
 // The window's pixels that canvas pixels x0..x1 reach when scaled from
 // `from` to `to` pixels: bilinear filtering reads a pixel's neighbours too,
-// so one canvas pixel more on either side.
+// so with two canvas pixels more on either side to spare.
 std::pair<int, int> scaledSpan(int x0, int x1, int from, int to) {
     const int first = static_cast<int>(std::max<std::int64_t>(0, std::int64_t{x0 - 2} * to / from));
     const int last =

@@ -30,10 +30,7 @@ TEST_P(DamageTest, DrawingOnlyWhatChangedGivesThePixelsOfDrawingEverything) {
         parseReplay(readFileBytes(std::string(POMVEX_SOURCE_DIR "/") + GetParam()), replay, why))
         << why;
     ScratchFolder folder;
-    folder.linkPictures();
-    writeFileBytes("Data/Optionen.txt", std::string("Anna\r\nBen\r\n1\r\n0\r\n1366\r\n768\r\n") +
-                                            (replay.customFiles > 0 ? "1" : "0"));
-    prepareCustomPowerUps(replay.customFiles);
+    prepareFolderFor(folder, replay);
     ASSERT_TRUE(startUp());
     checkDamage(true);
     Playback playback;

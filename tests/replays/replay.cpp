@@ -289,6 +289,12 @@ RobotResult playRobot(const RobotGame& robot, int rollbackDepth) {
     return session.result;
 }
 
+void prepareFolderFor(const ScratchFolder& folder, const ReplayFile& replay) {
+    folder.linkPictures();
+    writeOptions(replay.customFiles);
+    prepareCustomPowerUps(replay.customFiles);
+}
+
 int verifyInScratchFolder(const std::string& path) {
     ReplayFile replay;
     std::string why;
@@ -298,8 +304,6 @@ int verifyInScratchFolder(const std::string& path) {
     }
     const std::string absolute = std::filesystem::absolute(path).string();
     ScratchFolder folder;
-    folder.linkPictures();
-    writeOptions(replay.customFiles);
-    prepareCustomPowerUps(replay.customFiles);
+    prepareFolderFor(folder, replay);
     return verifyReplayFile(absolute);
 }

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "game/session/replay_file.h"
+#include "test_support/scratch_folder.h"
 
 struct RobotGame {
     std::uint64_t seed = 1;
@@ -37,6 +38,10 @@ RobotResult playRobot(const RobotGame& game, int rollbackDepth = 0);
 // Writes the custom power-up files and pictures a robot game of that many
 // custom power-ups has, into the working folder.
 void prepareCustomPowerUps(int count);
+
+// Readies a scratch folder to play a replay in: the pictures, and the
+// options and custom power-ups it was made with.
+void prepareFolderFor(const ScratchFolder& folder, const ReplayFile& replay);
 
 // The program's own check of a replay file (pomvex --verify-replay), in a
 // scratch folder with the pictures and the custom power-ups it was made with.
