@@ -1,6 +1,6 @@
 #!/bin/sh
-# Builds the fuzz targets of the file readers (the replays' too) and the
-# picture loaders with libFuzzer, AddressSanitizer and
+# Builds the fuzz targets of the file readers (the replays' too), the network
+# messages and the picture loaders with libFuzzer, AddressSanitizer and
 # UndefinedBehaviorSanitizer, then runs each for a bounded time. The picture fuzzer runs three times, from a BMP, a PNG
 # and a JPEG corpus of its own.
 #
@@ -34,6 +34,9 @@ done
 # The replay reader stands on its own beside the game.
 $cxx $flags -fsanitize=fuzzer "$root/fuzz/replay_fuzz.cpp" "$root/game/session/replay_file.cpp" \
     $objects -o "$out/replay_fuzz"
+# So do the network messages and the rollback that takes them.
+$cxx $flags -fsanitize=fuzzer "$root/fuzz/net_packet_fuzz.cpp" "$root/game/session/net_protocol.cpp" \
+    "$root/game/session/rollback.cpp" -o "$out/net_packet_fuzz"
 
 # The picture loaders: the whole media layer, as the game links it. The
 # decoding libraries themselves are not instrumented, so the fuzzer sees the
@@ -68,6 +71,8 @@ seed options odd 'a\nb\n$400\n%%101\n 1024\n768x\n1\n'
 # The replays start from real ones: the golden replays and the demo.
 mkdir -p "$out/corpus/replay"
 cp "$root"/tests/replays/*.replay "$root/game/session/demo.replay" "$out/corpus/replay/"
+# An input message of session 7: frames 0 to 2, one run of three.
+seed net_packet inputs 'PX\001\004\007\000\000\000\003\000\000\000\000\000\000\000\000\000\000\000\001\003\001\000\000\000\000\000'
 
 # A picture may declare up to 8192 x 8192 pixels, which the loader then
 # allocates (a quarter gigabyte per copy); anything bigger must be refused,
@@ -85,7 +90,7 @@ run() {
     fi
     grep -E '^Done [0-9]+ runs|stat::number_of_executed_units|stat::peak_rss_mb' "$out/${name}.log" || true
 }
-for t in $targets replay; do
+for t in $targets replay net_packet; do
     run "$t" "${t}_fuzz"
 done
 for format in bmp png jpeg; do

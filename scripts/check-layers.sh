@@ -4,8 +4,8 @@
 # names what its files may include besides their own folder:
 #
 #   base                          the standard library only
-#   datafiles, media              base (side by side: neither needs the other)
-#   game                          base, datafiles, media
+#   datafiles, media, net         base (side by side: none needs another)
+#   game                          base, datafiles, media, net
 #   tool_window                   base
 #   options_tool, powerup_editor  base, datafiles, tool_window
 #   test_support                  base (helpers for tests, never shipped)
@@ -22,15 +22,16 @@ declare -A allowed=(
     [base]=""
     [datafiles]="base"
     [media]="base"
-    [game]="base datafiles media"
+    [net]="base"
+    [game]="base datafiles media net"
     [tool_window]="base"
     [options_tool]="base datafiles tool_window"
     [powerup_editor]="base datafiles tool_window"
     [test_support]="base"
     [art]=""
-    [bench]="base datafiles media game test_support"
-    [fuzz]="base datafiles media game test_support"
-    [packaging]="base datafiles media game test_support"
+    [bench]="base datafiles media net game test_support"
+    [fuzz]="base datafiles media net game test_support"
+    [packaging]="base datafiles media net game test_support"
     [tests]="*"
 )
 
@@ -65,7 +66,7 @@ done < <(grep -rHE --include='*.cpp' --include='*.h' "$pattern" "${!allowed[@]}"
 # The game hears its players only through the frame-input record. The one
 # source that fills it from the devices (with the pads' mapping beside it)
 # is the only game code that may ask them.
-devices='(^|[^[:alnum:]_])(readKeyboard|readMouse|pollWindowEvents|padState|padWentAway)[[:space:]]*\('
+devices='(^|[^[:alnum:]_])(readKeyboard|readMouse|pollWindowEvents|padState|padWentAway|takeTypedText)[[:space:]]*\('
 while IFS= read -r hit; do
     case $hit in game/session/frame_source.cpp:* | game/shell/pads.cpp:*) continue ;; esac
     echo "$hit: reads a device; the game reads the frame input in use instead"

@@ -7,6 +7,7 @@ set -eu
 packages=(
   # game
   libsdl2-dev libsdl2-ttf-dev libsdl2-mixer-dev libpixman-1-dev libpng-dev libjpeg-dev
+  libenet-dev
   libfontconfig-dev fonts-liberation2
   # the two tools; Debian's FLTK CMake files refuse to load without fluid
   libfltk1.3-dev fluid
