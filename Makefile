@@ -10,7 +10,7 @@ CMAKE_ARGS := -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPOMVEX_WERROR=ON
 ASAN_ARGS  := -G Ninja -DCMAKE_BUILD_TYPE=Debug -DPOMVEX_WERROR=ON -DPOMVEX_SANITIZE=ON \
               -DPOMVEX_PICTURES_FROM=$(CURDIR)/$(RUN)/Data
 
-.PHONY: deps configure build play test test-normal test-asan asan-build bench bench-live options editor \
+.PHONY: deps configure build play test test-normal test-asan asan-build bench bench-live bench-net options editor \
         contact-sheet sound-sheet fuzz soak screenshots deb clean
 
 deps:
@@ -51,6 +51,13 @@ bench: build
 bench-live: build
 	cmake --build $(BUILD) --target pomvex-live-bench
 	bench/live.sh $(BUILD)/pomvex-live-bench $(RUN)/Data
+
+# Two game processes through a seeded relay on loopback at 0, 50, 100 and
+# 200 ms round trip (10 ms jitter, 2 % loss), NET_BENCH_SECONDS a row.
+NET_BENCH_SECONDS ?= 120
+bench-net: build
+	cmake --build $(BUILD) --target pomvex-net-bench pomvex-replay
+	$(BUILD)/pomvex-net-bench $(CURDIR)/$(BUILD)/pomvex-replay $(NET_BENCH_SECONDS)
 
 contact-sheet: build
 	cmake --build $(BUILD) --target contact-sheet

@@ -116,7 +116,7 @@ bool loadSound(int slot, const std::string& file) {
 }
 
 void playSound(int slot) {
-    if (!gOpen || !drawingOn() || slot < 0 || slot >= static_cast<int>(gSounds.size())) return;
+    if (!gOpen || !presentingOn() || slot < 0 || slot >= static_cast<int>(gSounds.size())) return;
     SoundSlot& s = gSounds[slot];
     if (!s.chunk) return;
     // A sound starts at most once a frame and has at most a few voices, so
@@ -129,7 +129,7 @@ void playSound(int slot) {
 }
 
 void playMusic(const std::string& file, bool loop) {
-    if (!gOpen || !drawingOn()) return;
+    if (!gOpen || !presentingOn()) return;
     if (file == gMusicFile && gMusic && Mix_PlayingMusic()) return;
     Mix_HaltMusic();
     if (gMusic) Mix_FreeMusic(gMusic);

@@ -133,7 +133,7 @@ bool padWentAway() {
 }
 
 void rumblePad(int place, double strength, int milliseconds) {
-    if (place < 0 || place >= kMaxPads || !gPlaces[place].controller || !drawingOn()) return;
+    if (place < 0 || place >= kMaxPads || !gPlaces[place].controller || !presentingOn()) return;
     const auto level = static_cast<Uint16>(std::clamp(strength, 0.0, 1.0) * 65535);
     // A pad without a motor says so; nothing to do about it.
     SDL_GameControllerRumble(gPlaces[place].controller, level, level,

@@ -51,6 +51,11 @@ void flip();
 void clearCanvas(int colour);
 // True once the user asked to close the window (the request is remembered).
 bool pollWindowEvents();
+// What the user typed since the last call: printable ASCII as the keyboard
+// layout gives it, and '\b' for each Backspace.
+std::string takeTypedText();
+// For tests: text as if typed.
+void scriptTypedText(const std::string& text);
 // Modal box with an OK button; on a machine without a display it only writes
 // the text to stderr. Texts are Windows-1252.
 void messageBox(std::string_view title, std::string_view text);
@@ -258,12 +263,27 @@ void scriptCloseRequest();
 // scripted input from one frame to the next; nullptr removes it.
 using FlipHook = void (*)(void* context);
 void setFlipHook(FlipHook hook, void* context);
+// Called at the start of every drawn flip(), before the frame is carried
+// out, so that a notice can be drawn over whatever screen the frame shows.
+void setOverlayHook(FlipHook hook, void* context);
 // The "not drawn" mode (false; true: drawn again) for frames that are only
 // simulated: every drawing operation returns at once, and so do flip() (no
 // presenting, pacing, flip hook or count) and a pad's rumble. A benchmark
 // uses it to time a frame's game logic apart from its composition.
 void setDrawing(bool on);
 bool drawingOn();
+// Off: frames are drawn (a picture grabbed from the canvas is right) but
+// flip() neither shows, paces nor counts them, and sounds and rumbles stay
+// silent; for a network game that simulates a frame again and needs its
+// picture. The next frame shown is then shown whole.
+void setPresenting(bool on);
+// Whether a sound or a rumble would be heard or felt now: drawing and presenting.
+bool presentingOn();
+// Paces frames to 60 a second even without a window (a network game's
+// peers keep real time), and makes the next frame this much later than its
+// deadline, which delays every later one too.
+void paceWithoutWindow(bool on);
+void stretchNextFrame(int microseconds);
 // Drawing is carried out when the canvas is next read, by flip() at the
 // latest; this does it now, so a benchmark can time composition apart from
 // the upload.

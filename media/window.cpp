@@ -46,6 +46,21 @@ bool gScriptButton = false;
 std::int64_t gPaceStart = 0;
 std::int64_t gPacedFrames = 0;
 long long gFlips = 0;
+// A network game keeps time with the other machine even without a window,
+// and slows a little while it runs ahead of it.
+bool gPaceHeadless = false;
+std::int64_t gStretchNs = 0;
+// Off: frames are drawn but not shown, heard or counted (see setPresenting).
+bool gPresenting = true;
+FlipHook gOverlayHook = nullptr;
+void* gOverlayContext = nullptr;
+// What was typed since the last takeTypedText(): printable ASCII, and '\b'
+// for each Backspace; bounded, as nobody types an address that long.
+std::string gTyped;
+constexpr std::size_t kMaxTyped = 64;
+void addTyped(char c) {
+    if (gTyped.size() < kMaxTyped) gTyped += c;
+}
 
 // The keys that belong to the window rather than the game, as held at the
 // last readKeyboard(), so each acts once per press.
@@ -192,8 +207,14 @@ void pumpEvents() {
             case SDL_CONTROLLERDEVICEREMOVED:
                 padEvent(e);
                 break;
+            case SDL_TEXTINPUT:
+                for (const char* c = e.text.text; *c; ++c)
+                    if (*c >= 0x20 && *c < 0x7F) addTyped(*c);
+                break;
             case SDL_KEYDOWN:
             case SDL_KEYUP:
+                if (e.type == SDL_KEYDOWN && e.key.keysym.scancode == SDL_SCANCODE_BACKSPACE)
+                    addTyped('\b');
                 if (int code = toScanCode(e.key.keysym.scancode))
                     gLiveKeys[code] = e.type == SDL_KEYDOWN;
                 break;
@@ -278,8 +299,10 @@ void sleepUntil(std::int64_t deadlineNs) {
 }
 
 void paceFrame() {
-    if (gHeadless) return;
+    if (gHeadless && !gPaceHeadless) return;
     const std::int64_t now = monotonicNs();
+    gPaceStart += gStretchNs;
+    gStretchNs = 0;
     const std::int64_t due = gPaceStart + (gPacedFrames + 1) * kNsPerSecond / 60;
     if (gPaceStart == 0 || now > due + kNsPerSecond / 60) {
         // First frame, or far behind (a stall, a dragged window): start afresh
@@ -373,7 +396,14 @@ bool openScreen(int width, int height, const char* title) {
 
 void flip() {
     if (!drawingOn()) return;
+    if (gOverlayHook) gOverlayHook(gOverlayContext);
     finishFrame();
+    if (!gPresenting) {
+        // The screen still shows an older frame than the canvas holds, so
+        // the next frame shown is shown whole.
+        presentEverythingNext();
+        return;
+    }
     present();
     if (gScreenshotWanted) {
         // The canvas still holds exactly the frame just shown.
@@ -384,6 +414,38 @@ void flip() {
     paceFrame();
     ++gFlips;
     if (gFlipHook) gFlipHook(gFlipContext);
+}
+
+std::string takeTypedText() {
+    pumpEvents();
+    std::string typed;
+    typed.swap(gTyped);
+    return typed;
+}
+
+void scriptTypedText(const std::string& text) {
+    for (char c : text) addTyped(c);
+}
+
+void paceWithoutWindow(bool on) {
+    gPaceHeadless = on;
+}
+
+void stretchNextFrame(int microseconds) {
+    if (microseconds > 0) gStretchNs += std::int64_t{microseconds} * 1000;
+}
+
+void setPresenting(bool on) {
+    gPresenting = on;
+}
+
+bool presentingOn() {
+    return gPresenting && drawingOn();
+}
+
+void setOverlayHook(FlipHook hook, void* context) {
+    gOverlayHook = hook;
+    gOverlayContext = context;
 }
 
 void setFlipHook(FlipHook hook, void* context) {

@@ -6,6 +6,7 @@ namespace {
 
 FrameSource gSource = nullptr;
 void* gContext = nullptr;
+bool gTyping = false;
 
 }  // namespace
 
@@ -22,11 +23,23 @@ FrameInput deviceFrameInput(PadUse use) {
     input.closeRequested = pollWindowEvents();
     // M belongs to no screen: it mutes and unmutes everywhere, once a press.
     static bool muteHeld = false;
-    if (input.held(key::M) && !muteHeld) toggleMute();
+    if (input.held(key::M) && !muteHeld && !gTyping) toggleMute();
     muteHeld = input.held(key::M);
     return input;
 }
 
 void takeFrameInput(PadUse use) {
     useFrameInput(gSource ? gSource(use, gContext) : deviceFrameInput(use));
+}
+
+std::string deviceTypedText() {
+    return takeTypedText();
+}
+
+TypingText::TypingText() {
+    gTyping = true;
+}
+
+TypingText::~TypingText() {
+    gTyping = false;
 }

@@ -4,6 +4,8 @@
 // devices by default, or whatever a replay or a network peer installs.
 #pragma once
 
+#include <string>
+
 #include "game/shell/pads.h"
 #include "media/media_layer.h"
 
@@ -19,3 +21,14 @@ FrameInput deviceFrameInput(PadUse use);
 
 // Asks the source for the next frame's record and puts it in use.
 void takeFrameInput(PadUse use);
+
+// What the user typed on the keyboard since the last call (see
+// takeTypedText), for the screens that ask for a text outside any game.
+std::string deviceTypedText();
+// While one lives, the keys are typing: M does not mute.
+struct TypingText {
+    TypingText();
+    ~TypingText();
+    TypingText(const TypingText&) = delete;
+    TypingText& operator=(const TypingText&) = delete;
+};

@@ -88,19 +88,32 @@ Checkpoint gameCheckpoint(long long frame) {
     return c;
 }
 
-Checkpoint fullStateCheckpoint() {
+namespace {
+
+Checkpoint stateCheckpoint(bool withPlacement) {
     Checkpoint c;
     Parts d{c, {}};
     sampleGame(d, game.frameNumber);
     for (double v :
          {static_cast<double>(game.phase), double(game.paused), double(game.pauseChoice),
           game.menuHover, double(game.introDone), double(game.logoLevel), double(game.logoHold),
-          game.blinkLevel, double(game.blinkFalling), game.placementMark, game.livesTotal,
-          game.gameOver, game.playerCount, game.difficulty, game.customPowerUpsEnabled})
+          game.blinkLevel, double(game.blinkFalling), game.livesTotal, game.gameOver,
+          game.playerCount, game.difficulty, game.customPowerUpsEnabled})
         d.number(v);
+    if (withPlacement) d.number(game.placementMark);
     d.end("screens");
     const RandomState random = randomState();
     for (std::uint64_t w : random.words) d.part.bytes(&w, sizeof w);
     d.end("random");
     return c;
+}
+
+}  // namespace
+
+Checkpoint fullStateCheckpoint() {
+    return stateCheckpoint(true);
+}
+
+Checkpoint sharedStateCheckpoint() {
+    return stateCheckpoint(false);
 }

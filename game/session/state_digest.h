@@ -32,3 +32,6 @@ Checkpoint gameCheckpoint(long long frame);
 // Everything a frame step leaves behind, for the rollback checks: what the
 // checkpoints take, and the screens and the random generator too.
 Checkpoint fullStateCheckpoint();
+// The same without what each machine of a network game has of its own (the
+// place its own score table gave the last game), which both must agree on.
+Checkpoint sharedStateCheckpoint();

@@ -76,6 +76,10 @@ struct GameState {
     // ---- platform ----------------------------------------------------------------
     bool closeRequested = false;  // the window's close request: end at once, no saving
     long long frameNumber = 0;    // game frames run since start-up
+    // A game shared with another machine; its finished games are entered
+    // into the table at once but saved only when their frame is final.
+    bool networkGame = false;
+    bool scoresUnsaved = false;
 };
 
 extern GameState game;

@@ -124,6 +124,13 @@ void recordResult() {
     enterResult(game.scoreTable, game.placementMark, result);
     if (game.placementMark >= 1 && game.placementMark <= kScoreListLength)
         playSound(kSoundNewEntry);
+    // A network game's frame may still be simulated again on the other
+    // player's real input: its session saves the table once the frame is
+    // final.
+    if (game.networkGame) {
+        game.scoresUnsaved = true;
+        return;
+    }
     reportUnwrittenFile(kScoresPath, saveScores(game.scoreTable, game.customPowerUpsEnabled));
 }
 
@@ -246,8 +253,6 @@ void stepFrame() {
     }
 }
 
-namespace {
-
 // The title's tune plays on the title and the score table, the game's in a
 // game and its pause, the jingle once at game over.
 void musicFor(Phase phase) {
@@ -267,8 +272,6 @@ void musicFor(Phase phase) {
             break;
     }
 }
-
-}  // namespace
 
 void programFrame() {
     if (watchingReplay()) {

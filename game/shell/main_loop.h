@@ -57,3 +57,5 @@ bool programOver();
 void runFrames();
 // One frame of runFrames.
 void programFrame();
+// The tune of a screen, started as the program enters it.
+void musicFor(Phase phase);

@@ -129,6 +129,8 @@ constexpr int kPauseContinueImage = 69;    // Pause1.png
 constexpr int kPauseEndImage = 70;         // Pause2.png
 // Holds a snapshot of the canvas while the game is paused; no file.
 constexpr int kPauseSnapshotImage = 71;
+// Holds the last frame while a network game waits for the other machine.
+constexpr int kNetWaitSnapshotImage = 99;
 
 // ---- custom power-ups ---------------------------------------------------------------
 

@@ -123,7 +123,8 @@ bool titleFrame() {
         if (game.menuHover == kMenuEasy) game.difficulty = 0;
         if (game.menuHover == kMenuNormal) game.difficulty = 1;
         if (game.menuHover == kMenuKrank) game.difficulty = 2;
-        if (game.menuHover == kMenuOnePlayer) game.playerCount = 1;
+        // A network game has a player on each machine.
+        if (game.menuHover == kMenuOnePlayer && !game.networkGame) game.playerCount = 1;
         if (game.menuHover == kMenuTwoPlayers) game.playerCount = 2;
     }
     drawPointer();

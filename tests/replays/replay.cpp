@@ -1,16 +1,21 @@
 #include "tests/replays/replay.h"
 
+#include <sys/resource.h>
+
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <random>
 #include <sstream>
 #include <stdexcept>
 
 #include "datafiles/custom_powerup_file.h"
 #include "game/session/frame_source.h"
+#include "game/session/net_game.h"
+#include "game/session/net_report.h"
 #include "game/session/replay_commands.h"
 #include "game/session/replay_store.h"
 #include "game/session/snapshot.h"
@@ -23,6 +28,13 @@
 #include "test_support/scratch_folder.h"
 
 namespace {
+
+double processCpuSeconds() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+           static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
 
 // ---- the robot that records ------------------------------------------------
 
@@ -269,12 +281,15 @@ RobotResult playRobot(const RobotGame& robot, int rollbackDepth) {
     setFlipHook([](void* s) { static_cast<Session*>(s)->afterFrame(); }, &session);
     setFrameSource([](PadUse, void* s) { return static_cast<Session*>(s)->pending; }, &session);
     scriptTimeOfDay(12, 0);
+    paceWithoutWindow(robot.paced);
     if (rollbackDepth > 0)
         runProgramRollingBack(session, rollbackDepth);
     else
         runProgram();
     setFrameSource(nullptr, nullptr);
     setFlipHook(nullptr, nullptr);
+    paceWithoutWindow(false);
+    session.result.cpuSeconds = processCpuSeconds();
 
     std::vector<std::string> names;
     std::error_code error;
@@ -306,4 +321,159 @@ int verifyInScratchFolder(const std::string& path) {
     ScratchFolder folder;
     prepareFolderFor(folder, replay);
     return verifyReplayFile(absolute);
+}
+
+// ---- one side of a network game -------------------------------------------
+
+namespace {
+
+// Each machine's robot steers its own player with the one-player keys. The
+// host's also chooses the difficulty and starts games on the title, ends a
+// game from the pause after a while, and once the session has run its
+// frames ends it with Escape on the title; both go on from game over with
+// Return.
+struct NetRobot {
+    const NetRobotRun* run = nullptr;
+    std::mt19937 dice;
+    int wait = 0;
+    long long frames = 0, gameStart = -1;
+    bool gameDone = false, pausedHere = false, guestPaused = false;
+
+    FrameInput decide() {
+        FrameInput f;
+        const bool host = run->hosting;
+        ++frames;
+        // A fault planted on purpose: this machine's smiley drifts for two
+        // seconds of the first game, which the other machine never sees.
+        if (run->plantDesync && gameStart >= 0 && game.phase == Phase::Playing &&
+            game.frameNumber - gameStart > 300 && game.frameNumber - gameStart < 420)
+            game.players[host ? 0 : 1].x += 0.25;
+        switch (game.phase) {
+            case Phase::Title:
+                if (!host) break;
+                if (gameDone && frames < run->frames) gameDone = false, wait = 0;
+                if (gameDone) {
+                    if (++wait > 20) f.hold(key::Escape);
+                } else if (roundToInt(game.difficulty) != run->difficulty) {
+                    f.mouseX = 1010 + 80 * run->difficulty, f.mouseY = 605, f.mouseButton = true;
+                } else {
+                    f.mouseX = 400, f.mouseY = 400, f.mouseButton = ++wait > 10;
+                }
+                break;
+            case Phase::Playing: {
+                wait = 0;
+                if (gameStart < 0) gameStart = game.frameNumber;
+                const long long longest = std::min<long long>(3600, run->frames);
+                if (host && game.frameNumber - gameStart > longest && game.gameOver == 0) {
+                    f.hold(key::Escape);
+                    pausedHere = true;
+                    break;
+                }
+                // The guest pauses once a session too, and goes on.
+                if (!host && !guestPaused && game.frameNumber - gameStart == 200) {
+                    f.hold(key::Escape);
+                    guestPaused = pausedHere = true;
+                    break;
+                }
+                steerPlayer(game.players[host ? 0 : 1], kOnePlayer, dice, f);
+                break;
+            }
+            case Phase::Paused:
+                if (pausedHere && host) f.hold(game.pauseChoice == 1 ? key::Return : key::Down);
+                if (pausedHere && !host && ++wait > 30) f.hold(key::Return), pausedHere = false;
+                break;
+            case Phase::GameOver:
+            case Phase::HighScores:
+                gameDone = true;
+                pausedHere = false;
+                gameStart = -1;
+                if (++wait % 30 < 3) f.hold(key::Return);
+                break;
+            default:
+                break;
+        }
+        return f;
+    }
+};
+
+}  // namespace
+
+int playNetRobot(const NetRobotRun& run) {
+    ScratchFolder folder;
+    folder.linkPictures();
+    if (run.otherPictures) {
+        // A stone of another size: the collisions would differ.
+        std::filesystem::remove("Data/Stein.bmp");
+        writeBmp24("Data/Stein.bmp", TestPicture(31, 29, 0xFF808080u));
+    }
+    writeFileBytes("Data/Optionen.txt", std::string(run.hosting ? "Anna" : "Ben") +
+                                            "\r\nNiemand\r\n1\r\n0\r\n1366\r\n768\r\n0");
+    NetRobot robot;
+    robot.run = &run;
+    robot.dice.seed(static_cast<std::uint32_t>(run.seed + (run.hosting ? 0 : 1000)));
+    seedRandom(run.seed);
+    scriptTimeOfDay(12, 0);
+    NetGameConfig config;
+    config.hosting = run.hosting;
+    config.port = run.port;
+    config.address = "127.0.0.1";
+    config.bindAddress = "127.0.0.1";
+    config.delay = run.delay;
+    config.unattended = true;
+    config.localSource = [](PadUse, void* r) { return static_cast<NetRobot*>(r)->decide(); };
+    config.localContext = &robot;
+    const int code = runNetworkProgram(config);
+    const NetGameFigures& f = lastSessionFigures();
+    // Depths of the rollbacks there were (a frame without one is not counted).
+    long long rollbacks = 0;
+    for (std::size_t d = 1; d < f.depths.size(); ++d) rollbacks += f.depths[d];
+    const auto depthAt = [&](double share) {
+        long long seen = 0;
+        for (std::size_t d = 1; d < f.depths.size(); ++d)
+            if ((seen += f.depths[d]) >= share * static_cast<double>(rollbacks))
+                return static_cast<int>(d);
+        return 0;
+    };
+    int deepest = 0;
+    for (std::size_t d = 1; d < f.depths.size(); ++d)
+        if (f.depths[d] > 0) deepest = static_cast<int>(d);
+    std::printf("frames %lld\nstalled %lld\nrollbacks %lld\nresimulated %lld\n", f.frames,
+                f.stalledFrames, f.rollbacks, f.resimulated);
+    std::printf("depth-p50 %d\ndepth-p95 %d\ndepth-max %d\n", depthAt(0.5), depthAt(0.95), deepest);
+    std::printf("desyncs %lld\nbytes-sent %lld\nbytes-received %lld\nseconds %.2f\n", f.desyncs,
+                f.bytesSent, f.bytesReceived, f.seconds);
+    std::printf("final %s\nended %s\n", f.finalState.c_str(), f.ended.c_str());
+    std::printf("cpu-seconds %.3f\nahead %.2f\nnotice-frames %lld\n", processCpuSeconds(),
+                f.meanAhead, f.noticeFrames);
+    // A report the session wrote, before the scratch folder goes.
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(kNetReportFolder, error)) {
+        const std::string text = readFileBytes(entry.path().string());
+        std::printf("report-differs %d\nreport-has-record %d\n",
+                    text.find("DIFFERS") != std::string::npos,
+                    text.find("pomvex-net-session 1") != std::string::npos);
+    }
+    if (!run.recordPath.empty()) {
+        std::ofstream(run.recordPath, std::ios::binary) << f.record;
+    }
+    std::fflush(stdout);
+    return code;
+}
+
+int playRecordLocally(const std::string& path) {
+    ScratchFolder folder;
+    folder.linkPictures();
+    writeFileBytes("Data/Optionen.txt", "Anna\r\nBen\r\n1\r\n0\r\n1366\r\n768\r\n0");
+    if (!startUp()) return 1;
+    std::string why;
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream record;
+    record << in.rdbuf();
+    const bool played = playSessionRecord(record.str(), why);
+    if (played)
+        std::printf("final %s\n", sharedStateDigest().c_str());
+    else
+        std::fprintf(stderr, "%s: %s\n", path.c_str(), why.c_str());
+    shutDown(false);
+    return played ? 0 : 1;
 }

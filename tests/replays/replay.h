@@ -17,6 +17,7 @@ struct RobotGame {
     int difficulty = 0;
     int customPowerUps = 0;  // custom power-up files made for the run (on when > 0)
     int games = 1;           // games in a row; the later ones end early from the pause
+    bool paced = false;      // at 60 frames a second, as a player's machine runs it
 };
 
 struct RobotResult {
@@ -27,6 +28,7 @@ struct RobotResult {
     // and restoring snapshots allocated.
     std::string stoppedBecause;
     long long snapshotAllocations = 0;
+    double cpuSeconds = 0;  // of the whole process so far
 };
 
 // Runs the whole program in a scratch folder with the robot at the keys.
@@ -46,3 +48,23 @@ void prepareFolderFor(const ScratchFolder& folder, const ReplayFile& replay);
 // The program's own check of a replay file (pomvex --verify-replay), in a
 // scratch folder with the pictures and the custom power-ups it was made with.
 int verifyInScratchFolder(const std::string& path);
+
+// One machine of a network game on loopback, the robot at its player's keys:
+// the whole program, headless, until the host's robot ends the session once
+// it has run `frames` frames (a game lasts at most a minute). Prints the session's figures, one
+// "name value" a line, and writes the session record to recordPath.
+struct NetRobotRun {
+    bool hosting = true;
+    int port = 0;  // the host's; the guest's host (or a relay in front of it) on 127.0.0.1
+    std::uint64_t seed = 1;
+    int difficulty = 1;
+    long long frames = 600;
+    int delay = 2;
+    std::string recordPath;
+    bool otherPictures = false;  // one picture of another size than the game's
+    bool plantDesync = false;    // this machine's state is changed behind the game's back
+};
+int playNetRobot(const NetRobotRun& run);
+
+// Plays a session record on this machine and prints "final DIGEST".
+int playRecordLocally(const std::string& path);

@@ -11,6 +11,15 @@
 //   pomvex-replay record FILE SEED PLAYERS DIFFICULTY CUSTOM
 //                                 lets the robot play and writes the replay
 //                                 the program saved
+//   pomvex-replay net host|join PORT SEED DIFFICULTY FRAMES DELAY RECORD [other-pictures|desync]
+//                                 one machine of a network game on loopback
+//                                 with the robot at its keys (see replay.h)
+//   pomvex-replay net-local RECORD
+//                                 plays a session record on one machine
+//   pomvex-replay paced SEED PLAYERS DIFFICULTY CUSTOM
+//                                 the robot's game at 60 frames a second,
+//                                 headless; prints its frames and CPU time
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -65,9 +74,39 @@ int main(int argc, char** argv) {
     if (command == "rollback" && argc == 7 && std::atoi(argv[2]) > 0)
         return rollback(std::atoi(argv[2]), robotGame(argv + 3));
     if (command == "record" && argc == 7) return record(argv[2], robotGame(argv + 3));
+    const std::string option = argc == 10 ? argv[9] : "";
+    if (command == "net" && (argc == 9 || option == "other-pictures" || option == "desync")) {
+        NetRobotRun run;
+        run.hosting = std::string(argv[2]) == "host";
+        run.port = std::atoi(argv[3]);
+        run.seed = std::strtoull(argv[4], nullptr, 10);
+        run.difficulty = std::atoi(argv[5]);
+        run.frames = std::atoll(argv[6]);
+        run.delay = std::atoi(argv[7]);
+        run.recordPath = argv[8];
+        run.otherPictures = option == "other-pictures";
+        run.plantDesync = option == "desync";
+        return playNetRobot(run);
+    }
+    if (command == "net-local" && argc == 3) return playRecordLocally(argv[2]);
+    if (command == "paced" && argc == 6) {
+        RobotGame g = robotGame(argv + 2);
+        g.paced = true;
+        const auto begun = std::chrono::steady_clock::now();
+        const RobotResult r = playRobot(g);
+        const double seconds =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - begun).count();
+        std::printf("frames %lld\nseconds %.2f\ncpu-seconds %.3f\n", r.frames, seconds,
+                    r.cpuSeconds);
+        return 0;
+    }
     std::fprintf(stderr,
                  "usage: pomvex-replay check FILE...\n"
                  "       pomvex-replay rollback DEPTH SEED PLAYERS DIFFICULTY CUSTOM\n"
-                 "       pomvex-replay record FILE SEED PLAYERS DIFFICULTY CUSTOM\n");
+                 "       pomvex-replay record FILE SEED PLAYERS DIFFICULTY CUSTOM\n"
+                 "       pomvex-replay net host|join PORT SEED DIFFICULTY FRAMES DELAY RECORD "
+                 "[other-pictures|desync]\n"
+                 "       pomvex-replay net-local RECORD\n"
+                 "       pomvex-replay paced SEED PLAYERS DIFFICULTY CUSTOM\n");
     return 2;
 }
