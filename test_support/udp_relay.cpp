@@ -27,14 +27,6 @@ constexpr int kPollMs = 2;
 // Reads per socket and wake-up, so one busy direction cannot starve sending.
 constexpr int kReadsPerWake = 256;
 
-sockaddr_in loopback(int port) {
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    address.sin_port = htons(static_cast<std::uint16_t>(port));
-    return address;
-}
-
 bool sameAddress(const sockaddr_in& a, const sockaddr_in& b) {
     return a.sin_addr.s_addr == b.sin_addr.s_addr && a.sin_port == b.sin_port;
 }
@@ -47,7 +39,7 @@ int boundSocket(int port) {
     const int size = 1 << 20;
     ::setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &size, sizeof size);
     ::setsockopt(fd, SOL_SOCKET, SO_SNDBUF, &size, sizeof size);
-    const sockaddr_in address = loopback(port);
+    const sockaddr_in address = loopbackAddress(port);
     if (::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) < 0) {
         const std::string why = std::strerror(errno);
         ::close(fd);
@@ -128,7 +120,7 @@ std::string UdpRelay::error() const {
 void UdpRelay::run(double maxSeconds) {
     const auto deadline = Clock::now() + std::chrono::duration_cast<Clock::duration>(
                                              std::chrono::duration<double>(maxSeconds));
-    const sockaddr_in server = loopback(serverPort_);
+    const sockaddr_in server = loopbackAddress(serverPort_);
     sockaddr_in client{};
     bool haveClient = false;
     std::uint64_t seed = 0, order = 0;
@@ -232,4 +224,12 @@ void UdpRelay::run(double maxSeconds) {
             pending.pop();
         }
     }
+}
+
+sockaddr_in loopbackAddress(int port) {
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    address.sin_port = htons(static_cast<std::uint16_t>(port));
+    return address;
 }

@@ -10,6 +10,11 @@
 #include <string>
 #include <thread>
 
+struct sockaddr_in;
+
+// 127.0.0.1 at this port.
+sockaddr_in loopbackAddress(int port);
+
 struct RelayConditions {
     int delayMs = 0;         // one-way delay added to every packet, each direction
     int jitterMs = 0;        // plus a uniform 0..jitterMs extra per packet (this alone reorders)

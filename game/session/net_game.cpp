@@ -32,6 +32,8 @@ constexpr int kMaxEventsAtOnce = 256;
 // Inputs go out at least this often, and at once when they change.
 constexpr double kSendEvery = 0.030;
 constexpr double kFrameSeconds = 1.0 / 60;
+// Acknowledgements this many frames later than a round trip mean a loss.
+constexpr double kLagFrames = 4;
 // Running ahead of the other by more than this many frames slows this side.
 constexpr double kLevel = 0.25;
 
@@ -364,7 +366,13 @@ void Session::takeInputs(const InputsMessage& m) {
 }
 
 void Session::sendInputs(bool changed) {
-    if (!changed && since(lastSent_) < kSendEvery) return;
+    // The other acknowledges what it has a round trip later; when its word
+    // lags further behind, something was lost, and the keys go out every
+    // frame until it has caught up.
+    const double trip = link_->figures().roundTripMs / 1000.0 / kFrameSeconds;
+    const bool lagging = static_cast<double>(rollback_->localKnown() - remoteAck_) >
+                         config_.delay + trip + kLagFrames;
+    if (!changed && since(lastSent_) < (lagging ? 0.9 * kFrameSeconds : kSendEvery)) return;
     InputsMessage m;
     m.session = session_;
     m.frame = static_cast<std::uint32_t>(rollback_->frame());
@@ -574,7 +582,15 @@ void Session::play() {
         this);
     paceWithoutWindow(true);
     musicFor(Phase::Title);
-    begun_ = lastHeard_ = lastSent_ = remoteFrameAt_ = Clock::now();
+    // The guest begins when the start reaches it, half a round trip after
+    // the host sent it: the host waits as long, so both begin together.
+    if (config_.hosting) {
+        const double half = std::min(0.5, link_->figures().roundTripMs / 2000.0);
+        const Clock::time_point sent = Clock::now();
+        while (since(sent) < half) receive(1);
+    }
+    begun_ = lastHeard_ = remoteFrameAt_ = Clock::now();
+    lastSent_ = begun_ - std::chrono::seconds(1);  // the first keys go out at once
     while (figures_.ended.empty()) {
         receive(0);
         if (!figures_.ended.empty()) break;
@@ -683,6 +699,11 @@ void beginSharedGame(const StartMessage& start, const std::string& hostName,
     givePlayerStartValues(firstPlayer(), 0);
     givePlayerStartValues(secondPlayer(), 1);
     seedRandom(start.seed);
+}
+
+std::string whyRefused(const HelloMessage& mine, const HelloMessage& theirs) {
+    RefuseReason reason{};
+    return refuses(mine, theirs, reason) ? refusal(reason, mine, theirs) : std::string();
 }
 
 const NetGameFigures& lastSessionFigures() {

@@ -50,6 +50,9 @@ struct NetGameFigures {
 
 // What this game tells the other machine first, for it to check.
 HelloMessage helloOfThisGame();
+// Why a game that says `mine` cannot play with one that says `theirs`, in a
+// sentence for the player; empty when they can.
+std::string whyRefused(const HelloMessage& mine, const HelloMessage& theirs);
 
 // The figures of the last session of this process.
 const NetGameFigures& lastSessionFigures();

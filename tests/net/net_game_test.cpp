@@ -51,6 +51,18 @@ void finish(Machine& m, double seconds) {
     m.figures = m.process->lines();
 }
 
+// A host and a guest straight on loopback, the guest's harness told
+// `option`, played to their end.
+std::pair<Machine, Machine> playPair(const ScratchFolder& dir, const char* frames,
+                                     const std::string& option) {
+    const int port = freePort();
+    std::pair<Machine, Machine> both{start(dir.path(), "host", port, frames),
+                                     start(dir.path(), "join", port, frames, {option})};
+    finish(both.first, 60);
+    finish(both.second, 10);
+    return both;
+}
+
 std::string localFinal(const std::string& record) {
     ChildProcess local(POMVEX_REPLAY, {"net-local", record}, record + ".local", kHeadless);
     local.wait(60);
@@ -99,11 +111,7 @@ TEST(NetGame, TwoProcessesThroughABadLineEndInTheStateOfTheSameInputsPlayedLocal
 // A guest whose pictures differ is refused, and both machines say why.
 TEST(NetGame, BothMachinesRefuseAPeerWithOtherPictures) {
     ScratchFolder dir;
-    const int port = freePort();
-    Machine host = start(dir.path(), "host", port, "600");
-    Machine guest = start(dir.path(), "join", port, "600", {"other-pictures"});
-    finish(host, 30);
-    finish(guest, 10);
+    auto [host, guest] = playPair(dir, "600", "other-pictures");
     const std::string why = "Die Bilder des anderen Rechners sind andere als hier.";
     EXPECT_EQ(host.figures["ended"], why);
     EXPECT_EQ(guest.figures["ended"], why);
@@ -196,11 +204,7 @@ TEST(NetGame, AHostilePeerNeitherCrashesNorStallsTheHostAndItsSilenceEndsTheGame
 // differ and the session's record.
 TEST(NetGame, AStateThatPartsEndsTheGameOnBothWithAReport) {
     ScratchFolder dir;
-    const int port = freePort();
-    Machine host = start(dir.path(), "host", port, "3000");
-    Machine guest = start(dir.path(), "join", port, "3000", {"desync"});
-    finish(host, 60);
-    finish(guest, 10);
+    auto [host, guest] = playPair(dir, "3000", "desync");
     for (Machine* m : {&host, &guest}) {
         EXPECT_EQ(m->figures["ended"].rfind("Die beiden Rechner sind", 0), 0u)
             << m->figures["ended"];

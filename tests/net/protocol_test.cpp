@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "game/session/net_game.h"
 #include "game/session/net_protocol.h"
 
 namespace {
@@ -88,4 +89,21 @@ TEST(NetProtocol, ReadersRefuseMalformedAndForeignMessages) {
     writeStart({0, 1, 1, 0}, bytes);  // no session
     StartMessage start;
     EXPECT_FALSE(readStart(bytes.data(), bytes.size(), start));
+}
+
+// The handshake's checks, most telling first: the version, then how the
+// two builds play, then the pictures; names and custom power-ups may differ.
+TEST(NetProtocol, TheHandshakeRefusesAnotherVersionBuildOrPictures) {
+    const HelloMessage mine{"1.0.0", 1, 2, 3, "Anna"};
+    HelloMessage theirs = mine;
+    theirs.name = "Ben";
+    theirs.customPowerUps = 4;
+    EXPECT_EQ(whyRefused(mine, theirs), "");
+    theirs.pictures = 9;
+    EXPECT_EQ(whyRefused(mine, theirs), "Die Bilder des anderen Rechners sind andere als hier.");
+    theirs.behaviour = 9;
+    EXPECT_NE(whyRefused(mine, theirs).find("anders als hier"), std::string::npos);
+    theirs.version = "0.9.0";
+    EXPECT_EQ(whyRefused(mine, theirs),
+              "Der andere Rechner hat eine andere Version von Pomvex (0.9.0, hier 1.0.0).");
 }

@@ -20,19 +20,11 @@ namespace {
 using Clock = std::chrono::steady_clock;
 using namespace std::chrono_literals;
 
-sockaddr_in loopback(int port) {
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    address.sin_port = htons(static_cast<std::uint16_t>(port));
-    return address;
-}
-
 // A plain UDP socket on 127.0.0.1 playing the client or the server.
 class Endpoint {
   public:
     Endpoint() : fd_(::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0)) {
-        sockaddr_in address = loopback(0);
+        sockaddr_in address = loopbackAddress(0);
         socklen_t length = sizeof address;
         if (fd_ < 0 || ::bind(fd_, reinterpret_cast<sockaddr*>(&address), length) < 0 ||
             ::getsockname(fd_, reinterpret_cast<sockaddr*>(&address), &length) < 0)
@@ -42,7 +34,7 @@ class Endpoint {
     ~Endpoint() { ::close(fd_); }
     int port() const { return port_; }
     void sendTo(int port, const std::string& bytes) const {
-        const sockaddr_in to = loopback(port);
+        const sockaddr_in to = loopbackAddress(port);
         ::sendto(fd_, bytes.data(), bytes.size(), 0, reinterpret_cast<const sockaddr*>(&to),
                  sizeof to);
     }
