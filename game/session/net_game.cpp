@@ -77,8 +77,6 @@ std::string refusal(RefuseReason reason, const HelloMessage& mine, const HelloMe
                    "sind verschieden gebaut.";
         case RefuseReason::Pictures:
             return "Die Bilder des anderen Rechners sind andere als hier.";
-        case RefuseReason::Busy:
-            return "Der andere Rechner spielt schon mit jemandem.";
     }
     return {};
 }

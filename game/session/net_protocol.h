@@ -52,8 +52,8 @@ struct StartMessage {
     std::uint8_t customPowerUps = 0;
 };
 
-enum class RefuseReason : std::uint8_t { Version = 1, Behaviour = 2, Pictures = 3, Busy = 4 };
-constexpr int kLastRefuseReason = 4;
+enum class RefuseReason : std::uint8_t { Version = 1, Behaviour = 2, Pictures = 3 };
+constexpr int kLastRefuseReason = 3;
 
 // Inputs from frame `first` on, as runs of equal inputs. `frame` is the
 // sender's next frame to simulate; `ack` the sender has every input of the
