@@ -598,21 +598,20 @@ void Session::play() {
                 "ist beendet.");
             break;
         }
-        if (!rollback_->canAdvance()) {
-            if (!config_.localSource && localDevices().closeRequested) {
-                figures_.windowClosed = true;
-                sendGoodbye(GoodbyeReason::Left);
-                break;
-            }
-            stalled();
-            sendInputs(false);
-            continue;
-        }
-        const FrameInput devices = localDevices();
+        // A robot's next input is asked for only when a frame will run on
+        // it; the devices are read in a wait too, for the window's close.
+        const bool advancing = rollback_->canAdvance();
+        const FrameInput devices =
+            advancing || !config_.localSource ? localDevices() : FrameInput{};
         if (devices.closeRequested) {
             figures_.windowClosed = true;
             sendGoodbye(GoodbyeReason::Left);
             break;
+        }
+        if (!advancing) {
+            stalled();
+            sendInputs(false);
+            continue;
         }
         const PeerInput local = peerInputOf(devices);
         const bool changed = !(local == lastLocal_);

@@ -191,5 +191,5 @@ bool readGoodbye(const std::uint8_t* data, std::size_t size, std::uint32_t sessi
     m.session = r.u32();
     const std::uint8_t v = r.u8();
     m.reason = static_cast<GoodbyeReason>(v);
-    return r.whole() && m.session == session && v >= 1 && v <= 4;
+    return r.whole() && m.session == session && v >= 1 && v <= 3;
 }

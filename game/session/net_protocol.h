@@ -83,7 +83,7 @@ constexpr int kMaxDigestParts = 12;
 
 // Ended: this side has seen the session end (Escape on the host's title)
 // and the other has every input it needs to see it too.
-enum class GoodbyeReason : std::uint8_t { Left = 1, Desync = 2, Refused = 3, Ended = 4 };
+enum class GoodbyeReason : std::uint8_t { Left = 1, Desync = 2, Ended = 3 };
 struct GoodbyeMessage {
     std::uint32_t session = 0;
     GoodbyeReason reason = GoodbyeReason::Left;

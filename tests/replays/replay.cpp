@@ -463,7 +463,7 @@ int playNetRobot(const NetRobotRun& run) {
 int playRecordLocally(const std::string& path) {
     ScratchFolder folder;
     folder.linkPictures();
-    writeFileBytes("Data/Optionen.txt", "Anna\r\nBen\r\n1\r\n0\r\n1366\r\n768\r\n0");
+    writeOptions(0);
     if (!startUp()) return 1;
     std::string why;
     std::ifstream in(path, std::ios::binary);
