@@ -153,6 +153,7 @@ class Session {
     static void step(const PeerInput (&in)[2], long long frame, bool shown, bool confirmed,
                      void* c);
     void afterFrame();
+    void endWhenCertain();
     void check(long long frame);
     void compareCheck(int slot);
     void stalled();
@@ -505,15 +506,6 @@ void Session::afterFrame() {
         game.scoresUnsaved = false;
         gSavedScores = game.scoreTable;
     }
-    // Escape on the host's title ends the session on both, once it is
-    // certain here and the other has every input it needs to see it too.
-    if (programOver() && quitFrame_ >= 0 && quitFrame_ < rollback_->remoteKnown() &&
-        (peerEnded_ || remoteAck_ > quitFrame_)) {
-        if (!peerEnded_) sendGoodbye(GoodbyeReason::Ended);
-        endWith("Der Gastgeber hat das Netzspiel beendet.");
-    }
-    if (peerEnded_ && since(peerEndedAt_) > 2)
-        endWith("Der andere Rechner hat das Netzspiel beendet.");
     // Time: the side ahead slows a little until the two are level again.
     // The other's frame now is the one it last told, half a round trip
     // old when it arrived, and the time since.
@@ -525,6 +517,20 @@ void Session::afterFrame() {
     aheadSum_ += ahead;
     if (ahead_ > kLevel)
         stretchNextFrame(static_cast<int>(std::min(2000.0, (ahead_ - kLevel) * 2000)));
+}
+
+void Session::endWhenCertain() {
+    // Escape on the host's title ends the session on both, once it is
+    // certain here and the other has every input it needs to see it too.
+    if (programOver() && quitFrame_ >= 0 && quitFrame_ < rollback_->remoteKnown() &&
+        (peerEnded_ || remoteAck_ > quitFrame_)) {
+        if (!peerEnded_) sendGoodbye(GoodbyeReason::Ended);
+        endWith("Der Gastgeber hat das Netzspiel beendet.");
+    }
+    // A side that said goodbye sends no more inputs, so this one may be
+    // stalled for good: it ends in any case.
+    if (peerEnded_ && since(peerEndedAt_) > 2)
+        endWith("Der andere Rechner hat das Netzspiel beendet.");
 }
 
 void Session::stalled() {
@@ -591,6 +597,7 @@ void Session::play() {
     lastSent_ = begun_ - std::chrono::seconds(1);  // the first keys go out at once
     while (figures_.ended.empty()) {
         receive(0);
+        endWhenCertain();
         if (!figures_.ended.empty()) break;
         if (since(lastHeard_) > kGiveUpAfter && !peerEnded_) {
             endWith(

@@ -118,43 +118,65 @@ TEST(NetGame, BothMachinesRefuseAPeerWithOtherPictures) {
     EXPECT_EQ(host.number("frames"), 0);
 }
 
+// A guest made by hand in this test's process, at a real host: connected
+// and past the handshake, or without a link.
+class HandMadeGuest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        folder_.linkPictures();
+        writeFileBytes("Data/Optionen.txt", "Mallory\r\nX\r\n1\r\n0\r\n1366\r\n768\r\n0");
+        ASSERT_TRUE(startUp());
+        host = start(folder_.path(), "host", port_, "100000");
+        std::string error;
+        for (int attempt = 0; attempt < 50 && !link; ++attempt) {
+            link = net::Link::connect("127.0.0.1", port_, error);
+            for (int n = 0; n < 50 && link && !link->connected(); ++n) link->poll(20);
+            if (link && !link->connected()) link.reset();
+        }
+        ASSERT_TRUE(link) << error;
+        writeHello(helloOfThisGame(), bytes);
+        sendBytes(net::Channel::Reliable);
+        for (int n = 0; n < 200 && start_.session == 0; ++n) {
+            const net::LinkEvent e = link->poll(10);
+            if (e.kind == net::LinkEvent::Message) readStart(e.data, e.size, start_);
+        }
+        ASSERT_NE(start_.session, 0u);
+    }
+    void TearDown() override { shutDown(false); }
+
+    void sendBytes(net::Channel c) { link->send(c, bytes.data(), bytes.size()); }
+    // Neutral keys for `frame`, with every frame before it that may be lost.
+    InputsMessage inputsUpTo(std::uint32_t frame) {
+        InputsMessage m;
+        m.session = start_.session, m.frame = frame, m.first = frame > 200 ? frame - 200 : 0;
+        m.runCount = 1, m.runs[0] = {static_cast<std::uint8_t>(frame - m.first + 1), {}};
+        return m;
+    }
+    // The host's game, until it ends or `seconds` pass; the link is polled
+    // all the while, so only the game hears nothing.
+    void playOutTheHost(double seconds) {
+        const auto since = Clock::now();
+        while (host.process->running() &&
+               Clock::now() - since < std::chrono::duration<double>(seconds))
+            link->poll(20);
+        finish(host, 5);
+    }
+
+    ScratchFolder folder_;
+    const int port_ = freePort();
+    StartMessage start_;
+    Machine host;
+    std::unique_ptr<net::Link> link;
+    std::vector<std::uint8_t> bytes;
+};
+
 // A peer that floods the host with every kind of malformed or foreign
 // message while it also sends real inputs, then goes silent: the host plays
 // on through the flood, shows the notice, and ends after ten seconds.
-TEST(NetGame, AHostilePeerNeitherCrashesNorStallsTheHostAndItsSilenceEndsTheGame) {
-    ScratchFolder folder;
-    folder.linkPictures();
-    writeFileBytes("Data/Optionen.txt", "Mallory\r\nX\r\n1\r\n0\r\n1366\r\n768\r\n0");
-    ASSERT_TRUE(startUp());
-    const HelloMessage hello = helloOfThisGame();
-    const int port = freePort();
-    Machine host = start(folder.path(), "host", port, "100000");
-
-    std::string error;
-    std::unique_ptr<net::Link> link;
-    for (int attempt = 0; attempt < 50 && !link; ++attempt) {
-        link = net::Link::connect("127.0.0.1", port, error);
-        for (int n = 0; n < 50 && link && !link->connected(); ++n) link->poll(20);
-        if (link && !link->connected()) link.reset();
-    }
-    ASSERT_TRUE(link) << error;
-    std::vector<std::uint8_t> bytes;
-    writeHello(hello, bytes);
-    link->send(net::Channel::Reliable, bytes.data(), bytes.size());
-    StartMessage start;
-    for (int n = 0; n < 200 && start.session == 0; ++n) {
-        const net::LinkEvent e = link->poll(10);
-        if (e.kind == net::LinkEvent::Message) readStart(e.data, e.size, start);
-    }
-    ASSERT_NE(start.session, 0u);
-
+TEST_F(HandMadeGuest, AHostilePeerNeitherCrashesNorStallsTheHostAndItsSilenceEndsTheGame) {
     std::mt19937 dice(3);
-    const auto sendBytes = [&](net::Channel c) { link->send(c, bytes.data(), bytes.size()); };
     for (std::uint32_t frame = 0; frame < 180; ++frame) {
-        InputsMessage real;
-        real.session = start.session, real.frame = frame,
-        real.first = frame > 200 ? frame - 200 : 0;
-        real.runCount = 1, real.runs[0] = {static_cast<std::uint8_t>(frame - real.first + 1), {}};
+        const InputsMessage real = inputsUpTo(frame);
         writeInputs(real, bytes);
         sendBytes(net::Channel::Unreliable);
         for (int n = 0; n < 40; ++n) {
@@ -185,11 +207,7 @@ TEST(NetGame, AHostilePeerNeitherCrashesNorStallsTheHostAndItsSilenceEndsTheGame
         link->poll(16);
     }
     // Then only ENet's own keep-alive: the game hears nothing any more.
-    const auto silentSince = Clock::now();
-    while (host.process->running() && Clock::now() - silentSince < std::chrono::seconds(20))
-        link->poll(20);
-    finish(host, 5);
-    shutDown(false);
+    playOutTheHost(20);
     EXPECT_EQ(host.status, 0) << host.process->errors();
     EXPECT_EQ(host.figures["ended"],
               "Der andere Rechner antwortet seit zehn Sekunden nicht mehr; "
@@ -197,6 +215,23 @@ TEST(NetGame, AHostilePeerNeitherCrashesNorStallsTheHostAndItsSilenceEndsTheGame
     EXPECT_GT(host.number("frames"), 150);  // it played on through the flood
     EXPECT_GT(host.number("notice-frames"), 60);
     EXPECT_EQ(host.number("desyncs"), 0);
+}
+
+// A guest that says its goodbye while the host waits for its inputs: the
+// host hears no more of them, yet ends soon and does not wait for silence.
+TEST_F(HandMadeGuest, AGoodbyeEndsAHostThatWaitsForInputs) {
+    for (std::uint32_t frame = 0; frame < 60; ++frame) {
+        writeInputs(inputsUpTo(frame), bytes);
+        sendBytes(net::Channel::Unreliable);
+        link->poll(16);
+    }
+    writeGoodbye({start_.session, GoodbyeReason::Ended}, bytes);
+    sendBytes(net::Channel::Reliable);
+    const auto said = Clock::now();
+    playOutTheHost(20);
+    EXPECT_EQ(host.status, 0) << host.process->errors();
+    EXPECT_EQ(host.figures["ended"], "Der andere Rechner hat das Netzspiel beendet.");
+    EXPECT_LT(Clock::now() - said, std::chrono::seconds(8));
 }
 
 // A fault planted in one machine's state: both notice it at the next
