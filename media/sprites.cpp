@@ -18,10 +18,12 @@ struct Area {
 
 struct Sprite {
     std::vector<std::uint32_t> pixels;  // premultiplied 0xAARRGGBB
-    // For a large picture with clear parts (the title screen's layers, the
-    // auras): the blocks that hold anything to see, joined along their rows.
-    // Drawing over the canvas touches only these; elsewhere the picture
-    // would leave the canvas as it is anyway.
+    // For a picture with clear parts: where it holds anything to see. For a
+    // large one (the title screen's layers, the auras) the blocks that do,
+    // joined along their rows; for a small one (a shot, an item) the box
+    // around its visible pixels. Drawing over the canvas touches only these,
+    // and so does the frame's damage; elsewhere the picture would leave the
+    // canvas as it is anyway.
     bool sparse = false;
     std::vector<Area> visible;
     pixman_image_t* image = nullptr;
@@ -42,6 +44,7 @@ struct Turn {
     std::uint64_t version = 0;
     int dx = 0, dy = 0;  // box origin relative to the unturned picture's corner
     int w = 0, h = 0;
+    Area shown;  // the box around its visible pixels, within the above
 };
 
 struct Rotatable {
@@ -75,10 +78,32 @@ void attach(Sprite& s, int w, int h, int mode);
 constexpr std::int64_t kSparseFromPixels = 200 * 200;
 constexpr int kBlock = 32;
 
+// The smallest box around the pixels of a w x h picture that are not clear;
+// empty when all of them are.
+Area visibleBox(const std::vector<std::uint32_t>& pixels, int w, int h) {
+    int left = w, right = 0, top = h, bottom = 0;
+    for (int y = 0; y < h; ++y) {
+        const std::uint32_t* row = &pixels[static_cast<std::size_t>(y) * w];
+        int x = 0;
+        while (x < w && (row[x] >> 24) == 0) ++x;
+        if (x == w) continue;
+        int end = w;
+        while ((row[end - 1] >> 24) == 0) --end;
+        left = std::min(left, x), right = std::max(right, end);
+        top = std::min(top, y), bottom = y + 1;
+    }
+    return right > left ? Area{left, top, right - left, bottom - top} : Area{};
+}
+
 void findVisibleAreas(Sprite& s) {
     s.sparse = false;
     s.visible.clear();
-    if (std::int64_t{s.w} * s.h < kSparseFromPixels) return;
+    if (std::int64_t{s.w} * s.h < kSparseFromPixels) {
+        const Area box = visibleBox(s.pixels, s.w, s.h);
+        s.sparse = box.w != s.w || box.h != s.h;
+        if (s.sparse && box.w > 0) s.visible.push_back(box);
+        return;
+    }
     const auto blockVisible = [&s](int bx, int by) {
         for (int y = by; y < std::min(by + kBlock, s.h); ++y)
             for (int x = bx; x < std::min(bx + kBlock, s.w); ++x)
@@ -183,21 +208,21 @@ CanvasDraw drawOf(const Sprite& s, pixman_op_t op, int x, int y) {
     return d;
 }
 
-// Records a draw of the slot's displayed rectangle at (x, y), as `base`
-// describes it. For an operation that leaves the canvas alone where the
-// picture is clear (over, out-reverse, add), a sparse picture is drawn only
-// where it has something to show.
+// Records `base`, a draw of a rectangle of the slot's picture. For an
+// operation that leaves the canvas alone where the picture is clear (over,
+// out-reverse, add), a sparse picture is drawn only where it has something
+// to show.
 void drawVisible(const Sprite& s, const CanvasDraw& base) {
     if (!s.sparse) {
         drawOnCanvas(base);
         return;
     }
     for (const Area& a : s.visible) {
-        const int left = std::max(a.x, s.clipX), right = std::min(a.x + a.w, s.clipX + s.clipW);
-        const int top = std::max(a.y, s.clipY), bottom = std::min(a.y + a.h, s.clipY + s.clipH);
+        const int left = std::max(a.x, base.srcX), right = std::min(a.x + a.w, base.srcX + base.w);
+        const int top = std::max(a.y, base.srcY), bottom = std::min(a.y + a.h, base.srcY + base.h);
         if (left >= right || top >= bottom) continue;
-        const std::int64_t x = std::int64_t{base.x} + (left - s.clipX);
-        const std::int64_t y = std::int64_t{base.y} + (top - s.clipY);
+        const std::int64_t x = std::int64_t{base.x} + (left - base.srcX);
+        const std::int64_t y = std::int64_t{base.y} + (top - base.srcY);
         if (outsideCanvas(x, y, right - left, bottom - top)) continue;
         CanvasDraw d = base;
         d.x = static_cast<int>(x);
@@ -420,6 +445,9 @@ void grabCanvas(int slot, int x, int y, int w, int h) {
     s.clipW = w;
     s.clipH = h;
     s.uniform = false;
+    // Every grabbed pixel is opaque, whatever the slot held before.
+    s.sparse = false;
+    s.visible.clear();
     s.version = newPixelsVersion();
 }
 
@@ -510,6 +538,7 @@ const Turn& turnFor(Rotatable& r, Sprite& s, int degrees) {
     pixman_image_set_transform(r.view, &box.transform);
     pixman_image_composite32(PIXMAN_OP_SRC, r.view, nullptr, turn.image, turn.dx, turn.dy, 0, 0, 0,
                              0, turn.w, turn.h);
+    turn.shown = visibleBox(turn.pixels, turn.w, turn.h);
     return turn;
 }
 
@@ -541,17 +570,21 @@ void drawRotatable(int number, int x, int y, int opacity) {
         CanvasDraw d = canvasDraw(PIXMAN_OP_OVER, s->image, x, y, s->w, s->h);
         d.sourceVersion = s->version;
         setOpacity(d, opacity);
-        drawOnCanvas(d);
+        drawVisible(*s, d);
         return;
     }
     refreshView(r, *s);
 
     if (keepTurns) {
         const Turn& turn = turnFor(r, *s, static_cast<int>(turns));
-        const std::int64_t tx = std::int64_t{x} + turn.dx, ty = std::int64_t{y} + turn.dy;
-        if (outsideCanvas(tx, ty, turn.w, turn.h)) return;
+        const Area& shown = turn.shown;
+        const std::int64_t tx = std::int64_t{x} + turn.dx + shown.x;
+        const std::int64_t ty = std::int64_t{y} + turn.dy + shown.y;
+        if (shown.w == 0 || outsideCanvas(tx, ty, shown.w, shown.h)) return;
         CanvasDraw d = canvasDraw(PIXMAN_OP_OVER, turn.image, static_cast<int>(tx),
-                                  static_cast<int>(ty), turn.w, turn.h);
+                                  static_cast<int>(ty), shown.w, shown.h);
+        d.srcX = shown.x;
+        d.srcY = shown.y;
         d.sourceVersion = turn.version;
         setOpacity(d, opacity);
         drawOnCanvas(d);

@@ -2,6 +2,7 @@
 // pixel by pixel.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <vector>
 
 #include "media/media_layer.h"
@@ -31,32 +32,45 @@ TestPicture framedSquare() {
     return p;
 }
 
-TEST_F(Sprites, ALargeMostlyClearPictureDrawsExactlyItsVisiblePixelsWhereverClipped) {
-    // Clear but for a few squares, some across the blocks the drawing skips
-    // by, one at the very edge.
-    TestPicture p(300, 300, kMagenta);
-    const int squares[][3] = {{5, 5, 20}, {28, 60, 10}, {150, 140, 70}, {285, 290, 10}};
-    for (const auto& [left, top, size] : squares)
-        for (int y = top; y < top + size; ++y)
-            for (int x = left; x < left + size; ++x) p.at(x, y) = 0xFF000000u | (x << 8) | y;
-    writeBmp24("sparse.bmp", p);
-    ASSERT_NE(loadSprite(1, "sparse.bmp", 0), 0);
-    for (const bool clipped : {false, true}) {
-        SCOPED_TRACE(clipped);
-        clearCanvas(rgb(10, 20, 30));
-        const int cx = clipped ? 27 : 0, cy = clipped ? 61 : 0;
-        clip(1, cx, cy, clipped ? 240 : 300, clipped ? 235 : 300);
-        drawTransparent(1, 100, 50);
-        for (int y = 40; y < 360; ++y)
-            for (int x = 90; x < 410; ++x) {
-                const int px = x - 100 + cx, py = y - 50 + cy;
-                const bool inside = x >= 100 && y >= 50 && x < 100 + width(1) && y < 50 + height(1);
-                const std::uint32_t want =
-                    inside && (p.at(px, py) >> 24) && p.at(px, py) != kMagenta
-                        ? p.at(px, py) & 0xFFFFFF
-                        : 0x0A141Eu;
-                ASSERT_EQ(canvasPixel(x, y), want) << x << "," << y;
-            }
+TEST_F(Sprites, AMostlyClearPictureDrawsExactlyItsVisiblePixelsWhereverClipped) {
+    // Clear but for a few squares: in a large picture some across the
+    // blocks the drawing skips by, one at the very edge; in a small one
+    // away from all edges, which are left out as a box, or at its edges.
+    struct Case {
+        int size;
+        std::vector<std::array<int, 3>> squares;  // left, top, size
+        int clipX, clipY, clipW, clipH;
+    };
+    const Case cases[] = {
+        {300, {{5, 5, 20}, {28, 60, 10}, {150, 140, 70}, {285, 290, 10}}, 27, 61, 240, 235},
+        {60, {{6, 9, 10}, {40, 45, 12}}, 12, 10, 35, 44},
+        {60, {{0, 0, 8}, {52, 50, 8}}, 4, 2, 53, 57},
+    };
+    for (const Case& c : cases) {
+        TestPicture p(c.size, c.size, kMagenta);
+        for (const auto& [left, top, size] : c.squares)
+            for (int y = top; y < top + size; ++y)
+                for (int x = left; x < left + size; ++x) p.at(x, y) = 0xFF000000u | (x << 8) | y;
+        writeBmp24("sparse.bmp", p);
+        ASSERT_NE(loadSprite(1, "sparse.bmp", 0), 0);
+        for (const bool clipped : {false, true}) {
+            SCOPED_TRACE(testing::Message() << c.size << (clipped ? " clipped" : ""));
+            clearCanvas(rgb(10, 20, 30));
+            const int cx = clipped ? c.clipX : 0, cy = clipped ? c.clipY : 0;
+            clip(1, cx, cy, clipped ? c.clipW : c.size, clipped ? c.clipH : c.size);
+            drawTransparent(1, 100, 50);
+            for (int y = 40; y < 60 + c.size; ++y)
+                for (int x = 90; x < 110 + c.size; ++x) {
+                    const int px = x - 100 + cx, py = y - 50 + cy;
+                    const bool inside =
+                        x >= 100 && y >= 50 && x < 100 + width(1) && y < 50 + height(1);
+                    const std::uint32_t want =
+                        inside && (p.at(px, py) >> 24) && p.at(px, py) != kMagenta
+                            ? p.at(px, py) & 0xFFFFFF
+                            : 0x0A141Eu;
+                    ASSERT_EQ(canvasPixel(x, y), want) << x << "," << y;
+                }
+        }
     }
 }
 
@@ -273,11 +287,15 @@ TEST_F(Sprites, TurnedShotsFollowTheirPictureAndPosition) {
     rotate(7, 90, 0);
     drawRotatable(7, 100, 100, 255);
     drawRotatable(7, 301, 251, 255);  // the same turn anywhere, odd or even
+    // A quarter turn moves every pixel whole: the bar lies across the
+    // right half, and nothing else is drawn.
     for (int dy = -3; dy <= 23; ++dy)
-        for (int dx = -3; dx <= 23; ++dx)
+        for (int dx = -3; dx <= 23; ++dx) {
+            const bool bar = dx >= 11 && dx <= 20 && dy >= 8 && dy <= 12;
+            ASSERT_EQ(canvasPixel(100 + dx, 100 + dy), bar ? 0xFF0000u : 0u) << dx << "," << dy;
             ASSERT_EQ(canvasPixel(100 + dx, 100 + dy), canvasPixel(301 + dx, 251 + dy))
                 << dx << "," << dy;
-    EXPECT_EQ(canvasPixel(319, 261), 0xFF0000u);
+        }
     // 90.3 degrees is drawn as 90.
     clearCanvas(0);
     rotate(7, 90.3, 0);
