@@ -118,8 +118,8 @@ TEST(NetGame, BothMachinesRefuseAPeerWithOtherPictures) {
     EXPECT_EQ(host.number("frames"), 0);
 }
 
-// A guest made by hand in this test's process, at a real host: connected
-// and past the handshake, or without a link.
+// A guest made by hand in this test's process, at a real host: set up
+// connected and past the handshake.
 class HandMadeGuest : public ::testing::Test {
   protected:
     void SetUp() override {
