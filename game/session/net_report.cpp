@@ -3,16 +3,17 @@
 #include <sys/stat.h>
 
 #include <cstdio>
-#include <ctime>
 #include <sstream>
 
 #include "base/text_file.h"
 #include "game/session/net_game.h"
 #include "game/session/net_input.h"
 #include "game/session/replay_check.h"
+#include "game/session/replay_store.h"
 #include "game/session/state_digest.h"
 #include "game/shell/game_state.h"
 #include "game/shell/main_loop.h"
+#include "game/shell/start_up.h"
 
 namespace {
 
@@ -122,18 +123,10 @@ std::string writeDesyncReport(long long frame, const Checkpoint& mine, const Dig
     }
     r += "\n" + record;
 
-    const std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
-    char stamp[32];
-    std::strftime(stamp, sizeof stamp, "%Y-%m-%d_%H-%M-%S", &local);
     ::mkdir(kNetReportFolder, 0755);
-    const std::string path = std::string(kNetReportFolder) + "Abweichung_" + stamp + ".txt";
+    const std::string path =
+        std::string(kNetReportFolder) + "Abweichung_" + localTimeStamp() + ".txt";
     const WriteResult written = writeFileSafely(path, r);
-    if (!written) {
-        std::fprintf(stderr, "pomvex: %s could not be written: %s\n", path.c_str(),
-                     written.reason.c_str());
-        return {};
-    }
-    return path;
+    reportUnwrittenFile(path, written);
+    return written ? path : std::string();
 }

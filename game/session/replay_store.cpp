@@ -67,16 +67,12 @@ bool isOwnName(const std::string& name) {
 }
 
 std::string newReplayName() {
-    const std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
-    char stamp[32];
-    std::strftime(stamp, sizeof stamp, "%Y-%m-%d_%H-%M-%S", &local);
-    std::string name = std::string(stamp) + ".replay";
+    const std::string stamp = localTimeStamp();
+    std::string name = stamp + ".replay";
     for (int n = 2; fileExists(kReplayFolder + name) && n < 100; ++n) {
         char suffix[16];
         std::snprintf(suffix, sizeof suffix, "_%02d", n);
-        name = std::string(stamp) + suffix + ".replay";
+        name = stamp + suffix + ".replay";
     }
     return name;
 }
@@ -164,6 +160,15 @@ ReplayFile describeGameStart() {
             {a.x, a.y, a.frameWidth, a.frameCount, a.frame, a.image, a.tick, a.ticksPerFrame});
     });
     return r;
+}
+
+std::string localTimeStamp() {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    char stamp[32];
+    std::strftime(stamp, sizeof stamp, "%Y-%m-%d_%H-%M-%S", &local);
+    return stamp;
 }
 
 void recordStep(Phase before) {

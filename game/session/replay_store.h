@@ -38,5 +38,9 @@ void findWatchableEntries();
 // demo; false when no entry has one.
 bool bestEntryReplay(ReplayFile& replay);
 
+// The local date and time now as in the names of the files the game keeps:
+// 2026-12-09_18-30-05.
+std::string localTimeStamp();
+
 // Reads a replay file; false with the reason in `why`.
 bool loadReplayFile(const std::string& path, ReplayFile& replay, std::string& why);
