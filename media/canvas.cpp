@@ -14,7 +14,10 @@
 // gets the same pixels from the same draws whatever was beneath, so where
 // this frame's draws hash as the last frame's did, last frame's pixels are
 // already the right ones; a tile that no draw touches keeps its pixels
-// anyway. Only the other tiles are drawn, and only they are shown anew.
+// anyway. A tile that changed keeps its draws too, each with the part of
+// the tile it covers: where the draws both frames share come in the same
+// order, only the box around the others can differ, and only that part of
+// the tile is drawn and shown anew.
 #include <SDL.h>
 
 #include <algorithm>
@@ -76,8 +79,10 @@ constexpr int kMaxThreads = 4;
 constexpr int kBandsPerThread = 4;
 constexpr int kMaxBands = kMaxThreads * kBandsPerThread;
 // Frames covering less than this many pixels in all are drawn by the calling
-// thread alone: waking the helpers would cost more than it saves.
-constexpr std::int64_t kBandedPixels = 200'000;
+// thread alone: below that, waking the helpers and sharing the canvas
+// between cores costs more processor time than it saves, and one core
+// draws them within a few milliseconds.
+constexpr std::int64_t kBandedPixels = 1'500'000;
 // Rows are weighed in groups of this many to place the band boundaries.
 constexpr int kRowsPerBucket = 16;
 constexpr int kBuckets = (kCanvasHeight + kRowsPerBucket - 1) / kRowsPerBucket;
@@ -108,25 +113,45 @@ constexpr int kTile = 16;
 constexpr int kTilesX = (kCanvasWidth + kTile - 1) / kTile;
 constexpr int kTilesY = (kCanvasHeight + kTile - 1) / kTile;
 constexpr int kTiles = kTilesX * kTilesY;
-// Dirty tiles at most this many pixels apart are drawn and shown as one.
+// Changed tiles at most this many pixels apart are shown as one.
 constexpr int kJoinGap = 32;
 enum class TileStart : std::uint8_t { Untouched, Covered, Blended };
 constexpr std::uint64_t kNoDraws = 0x9E3779B97F4A7C15ull;
-std::array<std::uint64_t, kTiles> gTileHash, gLastTileHash;
-std::array<TileStart, kTiles> gTileStart;
-// The tiles drawn in now, and the same as runs of tiles along each tile row
-// (gRuns from gRowRuns[row] to gRowRuns[row + 1]), clipped to the canvas.
-std::array<bool, kTiles> gDirty;
+// What a frame drew in each tile: a hash of its draws in order, how the first
+// began, and the draws themselves, as their signature shifted up and the
+// part of the tile the draw's box covers in the low bits (see tileEntry). A
+// tile with more draws than there is room for keeps only its hash, and is
+// drawn whole when that changes.
+constexpr int kTileDraws = 16;
+constexpr std::uint8_t kTooManyDraws = kTileDraws + 1;
+struct TileFrame {
+    std::array<std::uint64_t, kTiles> hash;
+    std::array<TileStart, kTiles> start;
+    std::array<std::uint8_t, kTiles> count;
+    std::array<std::array<std::uint64_t, kTileDraws>, kTiles> entries;
+};
+// This frame's and the last frame's, taking turns.
+std::array<TileFrame, 2> gTileFrames;
+TileFrame* gNow = &gTileFrames[0];
+TileFrame* gLast = &gTileFrames[1];
+// What is drawn now, as runs along each tile row (gRuns from gRowRuns[row]
+// to gRowRuns[row + 1]), each within its row, clipped to the canvas.
 std::array<CanvasRect, kTiles> gRuns;
 std::array<int, kTilesY + 1> gRowRuns;
-int gDirtyTiles = kTiles;
+std::int64_t gRedrawnPixels = std::int64_t{kCanvasWidth} * kCanvasHeight;
+bool gEverything = true;  // the frame is drawn whole
+// The changed tiles whole, runs joined across short gaps: what the display
+// is sent, in few rectangles.
+std::array<CanvasRect, kTiles> gOutlineRuns;
+std::array<int, kTilesY + 1> gOutlineRowRuns;
 bool everythingDirty() {
-    return gDirtyTiles == kTiles;
+    return gEverything;
 }
-// The runs joined down the rows where they line up: what present() shows.
-std::array<CanvasRect, kTiles> gDamage;
-int gDamageRects = 0;
-// The canvas holds what the hashes in gLastTileHash draw.
+// The runs joined down the rows where they line up: what present() copies
+// or scales, and the outline it sends.
+std::array<CanvasRect, kTiles> gDamage, gOutline;
+int gDamageRects = 0, gOutlineRects = 0;
+// The canvas holds what the draws in gLast draw.
 bool gLastKnown = false;
 // This frame is drawn and shown whole: part of it was carried out before
 // the frame's end, when the rest of its draws were not known yet.
@@ -165,23 +190,29 @@ void tearDownDrawer(Drawer& d) {
     d.thread = nullptr;
 }
 
-bool tileDirty(std::int64_t x, std::int64_t y) {
-    return gDirty[static_cast<std::size_t>(y / kTile * kTilesX + x / kTile)];
+// Whether the pixel is drawn in now.
+bool redrawn(std::int64_t x, std::int64_t y) {
+    const auto row = static_cast<std::size_t>(y / kTile);
+    for (int i = gRowRuns[row]; i < gRowRuns[row + 1]; ++i) {
+        const CanvasRect& r = gRuns[i];
+        if (x >= r.x && x < r.x + r.w && y >= r.y && y < r.y + r.h) return true;
+    }
+    return false;
 }
 
-// Bresenham over 64-bit values, both end points drawn; only the rows from
-// top to bottom are written, so every band walks the whole line and draws
-// its own part of it. `everywhere` false: only in the tiles drawn in now.
-void drawLineRows(const Drawer& d, const Command& c, int top, int bottom, bool everywhere) {
+// Bresenham over 64-bit values, both end points drawn: visits the line's
+// pixels on the canvas in the rows from top to bottom, in order from the
+// first end.
+template <typename Visit>
+void walkLine(const Command& c, int top, int bottom, Visit visit) {
     std::int64_t x = c.x1, y = c.y1;
     const std::int64_t dx = std::abs(std::int64_t{c.x2} - c.x1), sx = c.x1 < c.x2 ? 1 : -1;
     const std::int64_t dy = -std::abs(std::int64_t{c.y2} - c.y1), sy = c.y1 < c.y2 ? 1 : -1;
     std::int64_t err = dx + dy;
     std::int64_t steps = std::max(dx, -dy);
     for (;;) {
-        if (x >= 0 && y >= top && x < kCanvasWidth && y < bottom && (everywhere || tileDirty(x, y)))
-            d.bits[static_cast<std::size_t>(y) * kCanvasWidth + static_cast<std::size_t>(x)] =
-                c.pixel;
+        if (x >= 0 && y >= top && x < kCanvasWidth && y < bottom)
+            visit(static_cast<int>(x), static_cast<int>(y));
         if ((x == c.x2 && y == c.y2) || steps-- <= 0) break;
         // Both coordinates only ever move one way: once past the band or
         // the canvas's edge, the rest of the line lies beyond it too.
@@ -198,6 +229,17 @@ void drawLineRows(const Drawer& d, const Command& c, int top, int bottom, bool e
             y += sy;
         }
     }
+}
+
+// Only the rows from top to bottom are written, so every band walks the whole
+// line and draws its own part of it. `everywhere` false: only in the runs
+// drawn in now.
+void drawLineRows(const Drawer& d, const Command& c, int top, int bottom, bool everywhere) {
+    walkLine(c, top, bottom, [&](int x, int y) {
+        if (everywhere || redrawn(x, y))
+            d.bits[static_cast<std::size_t>(y) * kCanvasWidth + static_cast<std::size_t>(x)] =
+                c.pixel;
+    });
 }
 
 // Carries out one command inside the rectangle x0..x1, y0..y1 alone.
@@ -235,7 +277,7 @@ void drawPiece(Drawer& d, const Command& c, int x0, int y0, int x1, int y1) {
     }
 }
 
-// Draws the band's part of every command: everywhere, or only in the tiles
+// Draws the band's part of every command: everywhere, or only in the runs
 // drawn in now.
 void drawBand(Drawer& d, const Band& band, bool everywhere) {
     pixman_region32_t rows;
@@ -254,13 +296,20 @@ void drawBand(Drawer& d, const Band& band, bool everywhere) {
             drawPiece(d, c, c.left, top, c.right, bottom);
             continue;
         }
-        for (int row = top / kTile; row <= (bottom - 1) / kTile; ++row)
-            for (int i = gRowRuns[row]; i < gRowRuns[row + 1]; ++i) {
-                const CanvasRect& run = gRuns[i];
-                const int x0 = std::max(c.left, run.x), x1 = std::min(c.right, run.x + run.w);
-                const int y0 = std::max(top, run.y), y1 = std::min(bottom, run.y + run.h);
-                if (x0 < x1 && y0 < y1) drawPiece(d, c, x0, y0, x1, y1);
+        // A row's runs go left to right: only those from the first that
+        // reaches past the command's left edge can meet it.
+        for (int row = top / kTile; row <= (bottom - 1) / kTile; ++row) {
+            const CanvasRect* begin = gRuns.data() + gRowRuns[row];
+            const CanvasRect* end = gRuns.data() + gRowRuns[row + 1];
+            const CanvasRect* run =
+                std::partition_point(begin, end,
+                                     [&](const CanvasRect& r) { return r.x + r.w <= c.left; });
+            for (; run != end && run->x < c.right; ++run) {
+                const int x0 = std::max(c.left, run->x), x1 = std::min(c.right, run->x + run->w);
+                const int y0 = std::max(top, run->y), y1 = std::min(bottom, run->y + run->h);
+                if (y0 < y1) drawPiece(d, c, x0, y0, x1, y1);
             }
+        }
     }
 }
 
@@ -368,7 +417,11 @@ std::uint64_t signature(const Command& c) {
     std::uint64_t h = mixed(static_cast<std::uint64_t>(c.kind), c.pixel);
     if (c.kind == Command::Kind::Line)
         for (int v : {c.x1, c.y1, c.x2, c.y2}) h = mixed(h, static_cast<std::uint32_t>(v));
-    if (c.kind != Command::Kind::Composite) return mixed(h, static_cast<std::uint64_t>(c.top));
+    if (c.kind != Command::Kind::Composite) {
+        for (int v : {c.left, c.top, c.right, c.bottom})
+            h = mixed(h, static_cast<std::uint32_t>(v));
+        return h;
+    }
     const CanvasDraw& d = c.draw;
     h = mixed(h, reinterpret_cast<std::uintptr_t>(d.source));
     h = mixed(h, d.sourceVersion);
@@ -393,29 +446,93 @@ bool coversItsBox(const Command& c) {
            std::int64_t{d.srcY} + d.h <= pixman_image_get_height(d.source);
 }
 
+// A draw as a tile keeps it: its signature, and the part of the tile its
+// box covers, from x0, y0 to x1, y1 within the tile (0 to kTile), four bits
+// each. Equal signatures mean equal boxes, so entries compare as draws do.
+constexpr int kPartBits = 16;
+static_assert(kTile == 16, "a tile's part is kept in four bits a side");
+std::uint64_t tileEntry(std::uint64_t signature, int x0, int y0, int x1, int y1) {
+    return signature << kPartBits | static_cast<std::uint64_t>(x0) | (y0 << 4) |
+           ((x1 - 1) << 8) | ((y1 - 1) << 12);
+}
+
+struct TilePart {
+    int x0 = 0, y0 = 0, x1 = 0, y1 = 0;  // within the tile
+};
+
+TilePart partOf(std::uint64_t entry) {
+    return {static_cast<int>(entry & 15), static_cast<int>(entry >> 4 & 15),
+            static_cast<int>((entry >> 8 & 15) + 1), static_cast<int>((entry >> 12 & 15) + 1)};
+}
+
+// Adds a draw to tile i, which it touches in x0..x1, y0..y1 within the tile;
+// `coversTile`: it sets every pixel of the tile.
+void markTile(int i, std::uint64_t sig, bool coversTile, int x0, int y0, int x1, int y1) {
+    TileFrame& now = *gNow;
+    if (now.start[i] == TileStart::Untouched)
+        now.start[i] = coversTile ? TileStart::Covered : TileStart::Blended;
+    now.hash[i] = mixed(now.hash[i], sig);
+    std::uint8_t& count = now.count[i];
+    if (count < kTileDraws)
+        now.entries[i][count++] = tileEntry(sig, x0, y0, x1, y1);
+    else
+        count = kTooManyDraws;
+}
+
+// A line touches only the tiles it passes through, and of each only the box
+// around its pixels there: a long slanting line changes far less than its
+// box. Both its coordinates move one way only, so a tile it leaves it never
+// comes back to. Lines too long to walk here mark their box.
+constexpr std::int64_t kLongestWalk = 4 * (kCanvasWidth + kCanvasHeight);
+
+bool markLineTiles(const Command& c, std::uint64_t sig) {
+    if (std::max(std::abs(std::int64_t{c.x2} - c.x1), std::abs(std::int64_t{c.y2} - c.y1)) >
+        kLongestWalk)
+        return false;
+    int tile = -1;
+    TilePart part;
+    const auto flush = [&] {
+        if (tile >= 0) markTile(tile, sig, false, part.x0, part.y0, part.x1, part.y1);
+    };
+    walkLine(c, 0, kCanvasHeight, [&](int x, int y) {
+        const int i = y / kTile * kTilesX + x / kTile;
+        const int lx = x % kTile, ly = y % kTile;
+        if (i != tile) {
+            flush();
+            tile = i;
+            part = {lx, ly, lx + 1, ly + 1};
+            return;
+        }
+        part = {std::min(part.x0, lx), std::min(part.y0, ly), std::max(part.x1, lx + 1),
+                std::max(part.y1, ly + 1)};
+    });
+    flush();
+    return true;
+}
+
 void markTiles(const Command& c) {
     const std::uint64_t sig = signature(c);
+    if (c.kind == Command::Kind::Line && markLineTiles(c, sig)) return;
     const bool covers = coversItsBox(c);
     for (int ty = c.top / kTile; ty <= (c.bottom - 1) / kTile; ++ty) {
         const int tileTop = ty * kTile, tileBottom = std::min(tileTop + kTile, kCanvasHeight);
         const bool rowsCovered = c.top <= tileTop && c.bottom >= tileBottom;
+        const int y0 = std::max(c.top, tileTop) - tileTop,
+                  y1 = std::min(c.bottom, tileBottom) - tileTop;
         for (int tx = c.left / kTile; tx <= (c.right - 1) / kTile; ++tx) {
-            const int i = ty * kTilesX + tx;
-            if (gTileStart[i] == TileStart::Untouched) {
-                const int tileLeft = tx * kTile,
-                          tileRight = std::min(tileLeft + kTile, kCanvasWidth);
-                gTileStart[i] = covers && rowsCovered && c.left <= tileLeft && c.right >= tileRight
-                                    ? TileStart::Covered
-                                    : TileStart::Blended;
-            }
-            gTileHash[i] = mixed(gTileHash[i], sig);
+            const int tileLeft = tx * kTile, tileRight = std::min(tileLeft + kTile, kCanvasWidth);
+            markTile(ty * kTilesX + tx, sig,
+                     covers && rowsCovered && c.left <= tileLeft && c.right >= tileRight,
+                     std::max(c.left, tileLeft) - tileLeft, y0,
+                     std::min(c.right, tileRight) - tileLeft, y1);
         }
     }
 }
 
 void forgetTiles() {
-    gTileHash.fill(kNoDraws);
-    gTileStart.fill(TileStart::Untouched);
+    gNow->hash.fill(kNoDraws);
+    gNow->start.fill(TileStart::Untouched);
+    gNow->count.fill(0);
 }
 
 void record(const Command& c) {
@@ -425,49 +542,104 @@ void record(const Command& c) {
 }
 
 void markEverythingDirty() {
-    gDirty.fill(true);
-    gDirtyTiles = kTiles;
+    gEverything = true;
+    gRedrawnPixels = std::int64_t{kCanvasWidth} * kCanvasHeight;
 }
 
-// The tiles whose pixels can differ from the last frame's, as runs, and the
-// runs joined where they line up as the frame's damage.
+// The part of a tile whose draws changed that can hold other pixels than
+// last frame: the box around the draws the two frames do not share, pairing
+// equal draws in order (the k-th of equal draws in one frame with the k-th
+// in the other). A pixel outside that box is drawn by the shared draws
+// alone, in the same order in both frames when the shared draws keep their
+// order, and the first of them covers the tile: it keeps its value. Where
+// the order changed, or a frame had more draws than the tile keeps, the
+// whole tile.
+TilePart changedPart(int tile) {
+    const TilePart whole{0, 0, kTile, kTile};
+    const TileFrame& now = *gNow;
+    const TileFrame& last = *gLast;
+    const int n = now.count[tile], m = last.count[tile];
+    if (n > kTileDraws || m > kTileDraws) return whole;
+    std::uint32_t lastShared = 0;  // a bit for each of last frame's draws
+    int lastIndex = -1;            // that of the shared draw seen last
+    bool any = false;
+    TilePart part{kTile, kTile, 0, 0};
+    const auto add = [&](std::uint64_t entry) {
+        const TilePart p = partOf(entry);
+        part = {std::min(part.x0, p.x0), std::min(part.y0, p.y0), std::max(part.x1, p.x1),
+                std::max(part.y1, p.y1)};
+        any = true;
+    };
+    for (int i = 0; i < n; ++i) {
+        const std::uint64_t entry = now.entries[tile][i];
+        int j = 0;
+        while (j < m && ((lastShared >> j & 1) || last.entries[tile][j] != entry)) ++j;
+        if (j == m) {
+            add(entry);
+            continue;
+        }
+        if (j < lastIndex) return whole;
+        lastShared |= 1u << j;
+        lastIndex = j;
+    }
+    for (int j = 0; j < m; ++j)
+        if (!(lastShared >> j & 1)) add(last.entries[tile][j]);
+    // The same draws in the same order hash the same: only a hash that
+    // collided could bring this here, and the tile is then drawn whole.
+    return any ? part : whole;
+}
+
+// Adds the part x0..x1, y0..y1 of tile row `row` to the runs ending at
+// `runs`: joined with the run before when they touch in the row.
+void addToRuns(std::array<CanvasRect, kTiles>& list, const std::array<int, kTilesY + 1>& rowRuns,
+               int row, int& runs, int x0, int y0, int x1, int y1, int gap) {
+    CanvasRect* last = runs > rowRuns[row] ? &list[runs - 1] : nullptr;
+    if (last && last->x + last->w >= x0 - gap) {
+        const int top = std::min(last->y, y0), bottom = std::max(last->y + last->h, y1);
+        last->w = x1 - last->x;
+        last->y = top;
+        last->h = bottom - top;
+    } else
+        list[runs++] = CanvasRect{x0, y0, x1 - x0, y1 - y0};
+}
+
+// The parts of tiles whose pixels can differ from the last frame's, as runs
+// along each tile row; the changed tiles whole as the outline's runs.
 void findDirtyTiles() {
-    int runs = 0, dirtyTiles = 0;
+    int runs = 0, outlineRuns = 0;
+    gEverything = false;
+    gRedrawnPixels = 0;
     for (int ty = 0; ty < kTilesY; ++ty) {
         gRowRuns[ty] = runs;
+        gOutlineRowRuns[ty] = outlineRuns;
         const int y = ty * kTile, h = std::min(kTile, kCanvasHeight - y);
         for (int tx = 0; tx < kTilesX; ++tx) {
             const int i = ty * kTilesX + tx;
-            gDirty[i] = gTileStart[i] == TileStart::Blended ||
-                        (gTileStart[i] == TileStart::Covered && gTileHash[i] != gLastTileHash[i]);
-            if (!gDirty[i]) continue;
-            ++dirtyTiles;
-            const int x = tx * kTile, right = std::min(x + kTile, kCanvasWidth);
-            // A short gap costs less drawn than another piece of every
-            // draw across it; drawing a clean tile again changes nothing.
-            // The tiles of the gap are drawn in, so they count as dirty.
-            CanvasRect* last = runs > gRowRuns[ty] ? &gRuns[runs - 1] : nullptr;
-            if (last && last->x + last->w >= x - kJoinGap) {
-                for (int gap = (last->x + last->w) / kTile; gap < tx; ++gap) {
-                    gDirty[ty * kTilesX + gap] = true;
-                    ++dirtyTiles;
-                }
-                last->w = right - last->x;
-            } else
-                gRuns[runs++] = CanvasRect{x, y, right - x, h};
+            const TileStart start = gNow->start[i];
+            const bool changed = start == TileStart::Blended ||
+                                 (start == TileStart::Covered && gNow->hash[i] != gLast->hash[i]);
+            if (!changed) continue;
+            const int x = tx * kTile, w = std::min(kTile, kCanvasWidth - x);
+            const TilePart part = start == TileStart::Blended
+                                      ? TilePart{0, 0, kTile, kTile}
+                                      : changedPart(i);
+            // Only parts that touch are joined: each piece more of a draw
+            // costs less than drawing pixels that did not change.
+            addToRuns(gRuns, gRowRuns, ty, runs, x + part.x0, y + part.y0,
+                      x + std::min(part.x1, w), y + std::min(part.y1, h), 0);
+            // The display takes few large rectangles better than many small.
+            addToRuns(gOutlineRuns, gOutlineRowRuns, ty, outlineRuns, x, y, x + w, y + h, kJoinGap);
         }
     }
     gRowRuns[kTilesY] = runs;
-    gDirtyTiles = dirtyTiles;
+    gOutlineRowRuns[kTilesY] = outlineRuns;
+    for (int i = 0; i < runs; ++i) gRedrawnPixels += std::int64_t{gRuns[i].w} * gRuns[i].h;
 }
 
-// The frame's damage: the runs, joined down the rows where they line up.
-void joinDamage() {
-    gDamageRects = 0;
-    if (everythingDirty()) {
-        gDamage[gDamageRects++] = CanvasRect{0, 0, kCanvasWidth, kCanvasHeight};
-        return;
-    }
+// Joins runs down the rows where they line up, into `rects`.
+int joinRuns(const std::array<CanvasRect, kTiles>& runs, const std::array<int, kTilesY + 1>& rowRuns,
+             std::array<CanvasRect, kTiles>& rects) {
+    int count = 0;
     // The rectangles whose bottom is the top of the row at hand.
     static std::array<int, kTiles> listA, listB;
     int* reaching = listA.data();
@@ -475,33 +647,48 @@ void joinDamage() {
     int reachingCount = 0;
     for (int ty = 0; ty < kTilesY; ++ty) {
         int nextCount = 0;
-        for (int i = gRowRuns[ty]; i < gRowRuns[ty + 1]; ++i) {
-            const CanvasRect& run = gRuns[i];
+        for (int i = rowRuns[ty]; i < rowRuns[ty + 1]; ++i) {
+            const CanvasRect& run = runs[i];
             int found = -1;
             for (int k = 0; k < reachingCount && found < 0; ++k) {
-                const CanvasRect& above = gDamage[reaching[k]];
-                if (above.x == run.x && above.w == run.w) found = reaching[k];
+                const CanvasRect& above = rects[reaching[k]];
+                if (above.x == run.x && above.w == run.w && above.y + above.h == run.y)
+                    found = reaching[k];
             }
             if (found >= 0) {
-                gDamage[found].h += run.h;
+                rects[found].h += run.h;
             } else {
-                found = gDamageRects;
-                gDamage[gDamageRects++] = run;
+                found = count;
+                rects[count++] = run;
             }
-            next[nextCount++] = found;
+            // Only a run that reaches the row's bottom can go on below.
+            if (run.y + run.h == std::min((ty + 1) * kTile, kCanvasHeight)) next[nextCount++] = found;
         }
         std::swap(reaching, next);
         reachingCount = nextCount;
     }
+    return count;
+}
+
+// The frame's damage and outline.
+void joinDamage() {
+    if (everythingDirty()) {
+        gDamage[0] = gOutline[0] = CanvasRect{0, 0, kCanvasWidth, kCanvasHeight};
+        gDamageRects = gOutlineRects = 1;
+        return;
+    }
+    gDamageRects = joinRuns(gRuns, gRowRuns, gDamage);
+    gOutlineRects = joinRuns(gOutlineRuns, gOutlineRowRuns, gOutline);
 }
 
 // Carries out every pending command, in bands on every core when it is worth
-// it, in the tiles marked dirty.
+// it, in the runs drawn in now.
 void carryOut() {
-    // Draws are cut to the dirty tiles even when most of the canvas changed:
+    // Draws are cut to the runs even when most of the canvas changed:
     // on the stress scene that still costs less than drawing clean tiles
     // again.
-    const std::int64_t pixels = gPixelsRecorded * gDirtyTiles / kTiles;
+    const std::int64_t pixels =
+        gPixelsRecorded * gRedrawnPixels / (std::int64_t{kCanvasWidth} * kCanvasHeight);
     const bool banded = gThreads > 1 && (gForcedThreads > 1 || pixels >= kBandedPixels);
     if (!banded) {
         drawBand(gDrawers[0], Band{0, kCanvasHeight}, everythingDirty());
@@ -589,7 +776,7 @@ void finishFrame() {
     if (gChecking &&
         std::memcmp(gShadowBits.data(), gBits.data(), gBits.size() * sizeof gBits[0]) != 0)
         ++gMismatches;
-    gLastTileHash = gTileHash;
+    std::swap(gNow, gLast);
     forgetTiles();
     gLastKnown = !gSpoiled;
     gWholeFrame = gSpoiled = false;
@@ -597,6 +784,10 @@ void finishFrame() {
 
 std::span<const CanvasRect> frameDamage() {
     return {gDamage.data(), static_cast<std::size_t>(gDamageRects)};
+}
+
+std::span<const CanvasRect> frameDamageOutline() {
+    return {gOutline.data(), static_cast<std::size_t>(gOutlineRects)};
 }
 
 std::uint64_t newPixelsVersion() {
@@ -689,7 +880,7 @@ void setDamageTracking(bool on) {
 }
 
 double redrawnShare() {
-    return static_cast<double>(gDirtyTiles) / kTiles;
+    return static_cast<double>(gRedrawnPixels) / (std::int64_t{kCanvasWidth} * kCanvasHeight);
 }
 
 void checkDamage(bool on) {

@@ -99,12 +99,14 @@ void canvasDrawnDirectly();
 // The end of a frame, for flip: carries out what is pending, only where its
 // pixels can differ from the last frame's, and keeps that region for
 // present(). frameDamage is that region, in canvas pixels, as rectangles
-// that do not overlap, top to bottom.
+// that do not overlap, top to bottom; frameDamageOutline is fewer, larger
+// rectangles around it, for sending to the display.
 struct CanvasRect {
     int x = 0, y = 0, w = 0, h = 0;
 };
 void finishFrame();
 std::span<const CanvasRect> frameDamage();
+std::span<const CanvasRect> frameDamageOutline();
 bool canvasReady();
 // The canvas, x8r8g8b8, kCanvasWidth x kCanvasHeight, with everything drawn.
 pixman_image_t* canvas();

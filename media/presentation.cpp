@@ -45,13 +45,23 @@ bool gShowAll = true;
 // More rectangles than this go as the one box around them all.
 constexpr std::size_t kMaxRects = 256;
 std::vector<SDL_Rect> gRects;  // the window's rectangles to send
+// The window's part the scaled damage reaches, as boxes, and their union.
+std::vector<pixman_box32_t> gBoxes;
+pixman_region32_t gScaledDamage;
 
-// The damage to show, or the whole canvas.
+const CanvasRect kWholeCanvas{0, 0, kCanvasWidth, kCanvasHeight};
+
+// The frame's damage to copy or scale: exactly what was drawn anew.
+std::span<const CanvasRect> damageToCopy() {
+    if (gShowAll) return {&kWholeCanvas, 1};
+    return frameDamage();
+}
+
+// The rectangles to send: the outline of the damage, or the whole canvas.
 std::span<const CanvasRect> damageToShow() {
-    static const CanvasRect whole{0, 0, kCanvasWidth, kCanvasHeight};
     static CanvasRect box;
-    std::span<const CanvasRect> damage = frameDamage();
-    if (gShowAll) return {&whole, 1};
+    std::span<const CanvasRect> damage = frameDamageOutline();
+    if (gShowAll) return {&kWholeCanvas, 1};
     if (damage.size() <= kMaxRects) return damage;
     int x0 = kCanvasWidth, y0 = kCanvasHeight, x1 = 0, y1 = 0;
     for (const CanvasRect& r : damage) {
@@ -188,7 +198,7 @@ std::pair<int, int> scaledSpan(int x0, int x1, int from, int to) {
 void presentOnSurface() {
     if (!readySurface()) return;
     const CanvasPlacement p = canvasPlacement(gSurface->w, gSurface->h);
-    const std::span<const CanvasRect> damage = damageToShow();
+    const std::span<const CanvasRect> damage = damageToCopy();
     if (damage.empty()) return;  // nothing changed: nothing to send
     const bool locked = SDL_MUSTLOCK(gSurface) ? SDL_LockSurface(gSurface) == 0 : true;
     if (!locked) return;
@@ -197,20 +207,32 @@ void presentOnSurface() {
         const std::uint32_t* from = canvasBits();
         auto* to = static_cast<unsigned char*>(gSurface->pixels) +
                    static_cast<std::ptrdiff_t>(p.y) * gSurface->pitch + p.x * 4;
-        for (const CanvasRect& r : damage) {
+        for (const CanvasRect& r : damage)
             for (int row = r.y; row < r.y + r.h; ++row)
                 std::memcpy(to + static_cast<std::ptrdiff_t>(row) * gSurface->pitch + r.x * 4,
                             from + static_cast<std::ptrdiff_t>(row) * kCanvasWidth + r.x, r.w * 4);
+        for (const CanvasRect& r : damageToShow())
             gRects.push_back(SDL_Rect{p.x + r.x, p.y + r.y, r.w, r.h});
-        }
     } else {
         finishDrawingNow();
+        // Every window pixel the damage reaches is scaled once, however many
+        // of the damage's rectangles reach it: one draw clipped to their
+        // union. The scaled canvas is placed at the window's (p.x, p.y).
+        gBoxes.clear();
         for (const CanvasRect& r : damage) {
             const auto [x0, x1] = scaledSpan(r.x, r.x + r.w, kCanvasWidth, p.width);
             const auto [y0, y1] = scaledSpan(r.y, r.y + r.h, kCanvasHeight, p.height);
-            // The scaled canvas is placed at the window's (p.x, p.y).
-            pixman_image_composite32(PIXMAN_OP_SRC, gScaledCanvas, nullptr, gSurfaceImage, x0, y0,
-                                     0, 0, p.x + x0, p.y + y0, x1 - x0, y1 - y0);
+            gBoxes.push_back(pixman_box32_t{p.x + x0, p.y + y0, p.x + x1, p.y + y1});
+        }
+        pixman_region32_fini(&gScaledDamage);
+        pixman_region32_init_rects(&gScaledDamage, gBoxes.data(), static_cast<int>(gBoxes.size()));
+        pixman_image_set_clip_region32(gSurfaceImage, &gScaledDamage);
+        pixman_image_composite32(PIXMAN_OP_SRC, gScaledCanvas, nullptr, gSurfaceImage, 0, 0, 0, 0,
+                                 p.x, p.y, p.width, p.height);
+        pixman_image_set_clip_region32(gSurfaceImage, nullptr);
+        for (const CanvasRect& r : damageToShow()) {
+            const auto [x0, x1] = scaledSpan(r.x, r.x + r.w, kCanvasWidth, p.width);
+            const auto [y0, y1] = scaledSpan(r.y, r.y + r.h, kCanvasHeight, p.height);
             gRects.push_back(SDL_Rect{p.x + x0, p.y + y0, x1 - x0, y1 - y0});
         }
     }
@@ -283,6 +305,8 @@ void presentEverythingNext() {
 
 void closePresentation() {
     forgetSurfaceImage();
+    pixman_region32_fini(&gScaledDamage);
+    pixman_region32_init(&gScaledDamage);
     if (gTexture) SDL_DestroyTexture(gTexture);
     if (gRenderer) SDL_DestroyRenderer(gRenderer);
     gTexture = nullptr;
