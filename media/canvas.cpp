@@ -128,7 +128,10 @@ struct TileFrame {
     std::array<std::uint64_t, kTiles> hash;
     std::array<TileStart, kTiles> start;
     std::array<std::uint8_t, kTiles> count;
-    std::array<std::array<std::uint64_t, kTileDraws>, kTiles> entries;
+    // The k-th draws of all tiles side by side: the first few draws, the
+    // background's among them, touch a few runs of memory, not a line for
+    // every tile.
+    std::array<std::array<std::uint64_t, kTiles>, kTileDraws> entries;
 };
 // This frame's and the last frame's, taking turns.
 std::array<TileFrame, 2> gTileFrames;
@@ -467,14 +470,14 @@ TilePart partOf(std::uint64_t entry) {
 
 // Adds a draw to tile i, which it touches in x0..x1, y0..y1 within the tile;
 // `coversTile`: it sets every pixel of the tile.
-void markTile(int i, std::uint64_t sig, bool coversTile, int x0, int y0, int x1, int y1) {
+inline void markTile(int i, std::uint64_t sig, bool coversTile, int x0, int y0, int x1, int y1) {
     TileFrame& now = *gNow;
     if (now.start[i] == TileStart::Untouched)
         now.start[i] = coversTile ? TileStart::Covered : TileStart::Blended;
     now.hash[i] = mixed(now.hash[i], sig);
     std::uint8_t& count = now.count[i];
     if (count < kTileDraws)
-        now.entries[i][count++] = tileEntry(sig, x0, y0, x1, y1);
+        now.entries[count++][i] = tileEntry(sig, x0, y0, x1, y1);
     else
         count = kTooManyDraws;
 }
@@ -529,7 +532,13 @@ void markTiles(const Command& c) {
     }
 }
 
+// Whether this frame's tiles hold any draw yet.
+bool gTilesMarked = true;
+
 void forgetTiles() {
+    // A frame that clears the canvas first would otherwise forget twice.
+    if (!gTilesMarked) return;
+    gTilesMarked = false;
     gNow->hash.fill(kNoDraws);
     gNow->start.fill(TileStart::Untouched);
     gNow->count.fill(0);
@@ -538,6 +547,7 @@ void forgetTiles() {
 void record(const Command& c) {
     gPixelsRecorded += (c.bottom - c.top) * drawnWidth(c);
     markTiles(c);
+    gTilesMarked = true;
     gCommands.push_back(c);
 }
 
@@ -571,9 +581,9 @@ TilePart changedPart(int tile) {
         any = true;
     };
     for (int i = 0; i < n; ++i) {
-        const std::uint64_t entry = now.entries[tile][i];
+        const std::uint64_t entry = now.entries[i][tile];
         int j = 0;
-        while (j < m && ((lastShared >> j & 1) || last.entries[tile][j] != entry)) ++j;
+        while (j < m && ((lastShared >> j & 1) || last.entries[j][tile] != entry)) ++j;
         if (j == m) {
             add(entry);
             continue;
@@ -583,7 +593,7 @@ TilePart changedPart(int tile) {
         lastIndex = j;
     }
     for (int j = 0; j < m; ++j)
-        if (!(lastShared >> j & 1)) add(last.entries[tile][j]);
+        if (!(lastShared >> j & 1)) add(last.entries[j][tile]);
     // The same draws in the same order hash the same: only a hash that
     // collided could bring this here, and the tile is then drawn whole.
     return any ? part : whole;
