@@ -600,11 +600,13 @@ TilePart changedPart(int tile) {
 }
 
 // Adds the part x0..x1, y0..y1 of tile row `row` to the runs ending at
-// `runs`: joined with the run before when they touch in the row.
+// `runs`: joined with the run before when at most `gap` apart in the row
+// and, unless `anyRows`, on the same rows.
 void addToRuns(std::array<CanvasRect, kTiles>& list, const std::array<int, kTilesY + 1>& rowRuns,
-               int row, int& runs, int x0, int y0, int x1, int y1, int gap) {
+               int row, int& runs, int x0, int y0, int x1, int y1, int gap, bool anyRows) {
     CanvasRect* last = runs > rowRuns[row] ? &list[runs - 1] : nullptr;
-    if (last && last->x + last->w >= x0 - gap) {
+    if (last && last->x + last->w >= x0 - gap &&
+        (anyRows || (last->y == y0 && last->y + last->h == y1))) {
         const int top = std::min(last->y, y0), bottom = std::max(last->y + last->h, y1);
         last->w = x1 - last->x;
         last->y = top;
@@ -633,12 +635,14 @@ void findDirtyTiles() {
             const TilePart part = start == TileStart::Blended
                                       ? TilePart{0, 0, kTile, kTile}
                                       : changedPart(i);
-            // Only parts that touch are joined: each piece more of a draw
-            // costs less than drawing pixels that did not change.
+            // Only parts that touch on the same rows are joined: each piece
+            // more of a draw costs less than drawing pixels that did not
+            // change under every draw across them.
             addToRuns(gRuns, gRowRuns, ty, runs, x + part.x0, y + part.y0,
-                      x + std::min(part.x1, w), y + std::min(part.y1, h), 0);
+                      x + std::min(part.x1, w), y + std::min(part.y1, h), 0, false);
             // The display takes few large rectangles better than many small.
-            addToRuns(gOutlineRuns, gOutlineRowRuns, ty, outlineRuns, x, y, x + w, y + h, kJoinGap);
+            addToRuns(gOutlineRuns, gOutlineRowRuns, ty, outlineRuns, x, y, x + w, y + h, kJoinGap,
+                      true);
         }
     }
     gRowRuns[kTilesY] = runs;
