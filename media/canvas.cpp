@@ -40,6 +40,9 @@ struct Command {
     CanvasDraw draw;                     // Composite
     std::uint32_t pixel = 0;             // Fill, Line
     int x1 = 0, y1 = 0, x2 = 0, y2 = 0;  // Line
+    // Taken when recorded: a picture may be gone by the frame's end.
+    std::uint64_t signature = 0;  // everything that decides its pixels
+    bool covers = false;          // it sets every pixel of its box
 };
 
 // Pixels a command draws in each of its rows, to weigh the work.
@@ -91,8 +94,16 @@ std::vector<std::uint32_t> gBits;
 pixman_image_t* gCanvas = nullptr;
 pixman_image_t* gScratch = nullptr;  // 1 x 1 target for readying pictures
 std::uint32_t gScratchPixel = 0;
+// The frame's draws so far; those from gPending on are not carried out yet.
 std::vector<Command> gCommands;
-std::int64_t gPixelsRecorded = 0;
+std::size_t gPending = 0;
+std::int64_t gPixelsRecorded = 0;  // by the pending draws
+// The last frame's draws, by their signatures.
+std::vector<std::uint64_t> gLastSignatures;
+
+std::span<const Command> pendingCommands() {
+    return std::span<const Command>(gCommands).subspan(gPending);
+}
 std::array<Drawer, kMaxThreads> gDrawers;  // 0 is the caller
 int gThreads = 1;
 int gForcedThreads = 0;
@@ -288,7 +299,7 @@ void drawBand(Drawer& d, const Band& band, bool everywhere) {
                               static_cast<unsigned>(band.bottom - band.top));
     pixman_image_set_clip_region32(d.dest, &rows);
     pixman_region32_fini(&rows);
-    for (const Command& c : gCommands) {
+    for (const Command& c : pendingCommands()) {
         const int top = std::max(c.top, band.top), bottom = std::min(c.bottom, band.bottom);
         if (top >= bottom) continue;
         if (c.kind == Command::Kind::Line) {
@@ -378,7 +389,7 @@ void stopHelpers() {
 int placeBands(int wanted) {
     gWeights.fill(0);
     std::int64_t total = 0;
-    for (const Command& c : gCommands) {
+    for (const Command& c : pendingCommands()) {
         const std::int64_t width = drawnWidth(c);
         for (int row = c.top; row < c.bottom;) {
             const int bucket = row / kRowsPerBucket;
@@ -514,9 +525,9 @@ bool markLineTiles(const Command& c, std::uint64_t sig) {
 }
 
 void markTiles(const Command& c) {
-    const std::uint64_t sig = signature(c);
+    const std::uint64_t sig = c.signature;
     if (c.kind == Command::Kind::Line && markLineTiles(c, sig)) return;
-    const bool covers = coversItsBox(c);
+    const bool covers = c.covers;
     for (int ty = c.top / kTile; ty <= (c.bottom - 1) / kTile; ++ty) {
         const int tileTop = ty * kTile, tileBottom = std::min(tileTop + kTile, kCanvasHeight);
         const bool rowsCovered = c.top <= tileTop && c.bottom >= tileBottom;
@@ -532,22 +543,16 @@ void markTiles(const Command& c) {
     }
 }
 
-// Whether this frame's tiles hold any draw yet.
-bool gTilesMarked = true;
-
 void forgetTiles() {
-    // A frame that clears the canvas first would otherwise forget twice.
-    if (!gTilesMarked) return;
-    gTilesMarked = false;
     gNow->hash.fill(kNoDraws);
     gNow->start.fill(TileStart::Untouched);
     gNow->count.fill(0);
 }
 
-void record(const Command& c) {
+void record(Command c) {
     gPixelsRecorded += (c.bottom - c.top) * drawnWidth(c);
-    markTiles(c);
-    gTilesMarked = true;
+    c.signature = signature(c);
+    c.covers = coversItsBox(c);
     gCommands.push_back(c);
 }
 
@@ -720,7 +725,23 @@ void carryOut() {
         gOffer.store(0);
     }
     if (gChecking) drawBand(gShadow, Band{0, kCanvasHeight}, true);
+    gPending = gCommands.size();
+    gPixelsRecorded = 0;
+}
+
+// Whether this frame's draws are the last frame's, one for one: then its
+// pixels are too, unless a tile began by blending with what was beneath.
+bool gLastBlended = true;  // a tile of the last frame did
+bool sameDrawsAsLast() {
+    if (gLastBlended || gCommands.size() != gLastSignatures.size()) return false;
+    for (std::size_t i = 0; i < gCommands.size(); ++i)
+        if (gCommands[i].signature != gLastSignatures[i]) return false;
+    return true;
+}
+
+void forgetCommands() {
     gCommands.clear();
+    gPending = 0;
     gPixelsRecorded = 0;
 }
 
@@ -733,6 +754,7 @@ void initCanvas() {
                                        kCanvasWidth * 4);
     gScratch = pixman_image_create_bits(PIXMAN_a8r8g8b8, 1, 1, &gScratchPixel, 4);
     gCommands.reserve(4096);
+    gLastSignatures.reserve(4096);
     forgetTiles();
     gLastKnown = false;
     startHelpers();
@@ -740,8 +762,7 @@ void initCanvas() {
 
 void shutdownCanvas() {
     if (!gCanvas) return;
-    gCommands.clear();
-    gPixelsRecorded = 0;
+    forgetCommands();
     stopHelpers();
     tearDownDrawer(gShadow);
     gShadowBits.clear();
@@ -771,7 +792,7 @@ void drawOnCanvas(const CanvasDraw& d) {
 }
 
 void finishDrawingNow() {
-    if (gCommands.empty()) return;
+    if (pendingCommands().empty()) return;
     // The rest of the frame is not known yet: this part is drawn whole, and
     // so is the rest at the frame's end.
     gWholeFrame = true;
@@ -781,17 +802,35 @@ void finishDrawingNow() {
 
 void finishFrame() {
     if (!gCanvas) return;
-    if (gWholeFrame || !gLastKnown || !gTracking)
-        markEverythingDirty();
-    else
-        findDirtyTiles();
-    if (!gCommands.empty()) carryOut();
-    joinDamage();
+    const bool whole = gWholeFrame || !gLastKnown || !gTracking;
+    if (!whole && sameDrawsAsLast()) {
+        // Nothing to draw or show, and the tiles are as the last frame
+        // left them.
+        gEverything = false;
+        gRedrawnPixels = 0;
+        gDamageRects = gOutlineRects = 0;
+        if (gChecking) drawBand(gShadow, Band{0, kCanvasHeight}, true);
+    } else {
+        // The tiles are marked now, when the frame's draws are all known,
+        // so that a frame like the last costs no more than the comparison.
+        for (const Command& c : gCommands) markTiles(c);
+        if (whole)
+            markEverythingDirty();
+        else
+            findDirtyTiles();
+        if (!pendingCommands().empty()) carryOut();
+        joinDamage();
+        gLastBlended = std::find(gNow->start.begin(), gNow->start.end(), TileStart::Blended) !=
+                       gNow->start.end();
+        std::swap(gNow, gLast);
+        forgetTiles();
+        gLastSignatures.clear();
+        for (const Command& c : gCommands) gLastSignatures.push_back(c.signature);
+    }
     if (gChecking &&
         std::memcmp(gShadowBits.data(), gBits.data(), gBits.size() * sizeof gBits[0]) != 0)
         ++gMismatches;
-    std::swap(gNow, gLast);
-    forgetTiles();
+    forgetCommands();
     gLastKnown = !gSpoiled;
     gWholeFrame = gSpoiled = false;
 }
@@ -847,9 +886,7 @@ void setDrawingThreads(int threads) {
 void clearCanvas(int colour) {
     if (!gCanvas) return;
     // Whatever was drawn before is covered anyway.
-    gCommands.clear();
-    gPixelsRecorded = 0;
-    forgetTiles();
+    forgetCommands();
     Command c;
     c.kind = Command::Kind::Fill;
     c.top = 0;
