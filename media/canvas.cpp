@@ -139,6 +139,7 @@ struct TileFrame {
     std::array<std::uint64_t, kTiles> hash;
     std::array<TileStart, kTiles> start;
     std::array<std::uint8_t, kTiles> count;
+    bool blended = false;  // some tile's first draw blends with what was beneath
     // The k-th draws of all tiles side by side: the first few draws, the
     // background's among them, touch a few runs of memory, not a line for
     // every tile.
@@ -158,9 +159,6 @@ bool gEverything = true;  // the frame is drawn whole
 // is sent, in few rectangles.
 std::array<CanvasRect, kTiles> gOutlineRuns;
 std::array<int, kTilesY + 1> gOutlineRowRuns;
-bool everythingDirty() {
-    return gEverything;
-}
 // The runs joined down the rows where they line up: what present() copies
 // or scales, and the outline it sends.
 std::array<CanvasRect, kTiles> gDamage, gOutline;
@@ -333,7 +331,7 @@ void drawOfferedBands(Drawer& d) {
         const std::uint64_t offer = gOffer.fetch_add(1, std::memory_order_acq_rel);
         const auto next = static_cast<std::uint32_t>(offer);
         if (next >= offer >> 32) return;
-        drawBand(d, gBands[next], everythingDirty());
+        drawBand(d, gBands[next], gEverything);
         gBandsDone.fetch_add(1, std::memory_order_release);
         gBandsDone.notify_one();
     }
@@ -483,8 +481,10 @@ TilePart partOf(std::uint64_t entry) {
 // `coversTile`: it sets every pixel of the tile.
 inline void markTile(int i, std::uint64_t sig, bool coversTile, int x0, int y0, int x1, int y1) {
     TileFrame& now = *gNow;
-    if (now.start[i] == TileStart::Untouched)
+    if (now.start[i] == TileStart::Untouched) {
         now.start[i] = coversTile ? TileStart::Covered : TileStart::Blended;
+        now.blended |= !coversTile;
+    }
     now.hash[i] = mixed(now.hash[i], sig);
     std::uint8_t& count = now.count[i];
     if (count < kTileDraws)
@@ -547,6 +547,7 @@ void forgetTiles() {
     gNow->hash.fill(kNoDraws);
     gNow->start.fill(TileStart::Untouched);
     gNow->count.fill(0);
+    gNow->blended = false;
 }
 
 void record(Command c) {
@@ -691,7 +692,7 @@ int joinRuns(const std::array<CanvasRect, kTiles>& runs, const std::array<int, k
 
 // The frame's damage and outline.
 void joinDamage() {
-    if (everythingDirty()) {
+    if (gEverything) {
         gDamage[0] = gOutline[0] = CanvasRect{0, 0, kCanvasWidth, kCanvasHeight};
         gDamageRects = gOutlineRects = 1;
         return;
@@ -710,7 +711,7 @@ void carryOut() {
         gPixelsRecorded * gRedrawnPixels / (std::int64_t{kCanvasWidth} * kCanvasHeight);
     const bool banded = gThreads > 1 && (gForcedThreads > 1 || pixels >= kBandedPixels);
     if (!banded) {
-        drawBand(gDrawers[0], Band{0, kCanvasHeight}, everythingDirty());
+        drawBand(gDrawers[0], Band{0, kCanvasHeight}, gEverything);
     } else {
         const int bands = placeBands(gThreads * kBandsPerThread);
         gBandsDone.store(0);
@@ -731,9 +732,8 @@ void carryOut() {
 
 // Whether this frame's draws are the last frame's, one for one: then its
 // pixels are too, unless a tile began by blending with what was beneath.
-bool gLastBlended = true;  // a tile of the last frame did
 bool sameDrawsAsLast() {
-    if (gLastBlended || gCommands.size() != gLastSignatures.size()) return false;
+    if (gLast->blended || gCommands.size() != gLastSignatures.size()) return false;
     for (std::size_t i = 0; i < gCommands.size(); ++i)
         if (gCommands[i].signature != gLastSignatures[i]) return false;
     return true;
@@ -820,8 +820,6 @@ void finishFrame() {
             findDirtyTiles();
         if (!pendingCommands().empty()) carryOut();
         joinDamage();
-        gLastBlended = std::find(gNow->start.begin(), gNow->start.end(), TileStart::Blended) !=
-                       gNow->start.end();
         std::swap(gNow, gLast);
         forgetTiles();
         gLastSignatures.clear();
