@@ -194,3 +194,26 @@ TEST_F(CanvasBands, OnlyThePartOfATileThatChangedIsDrawnAgain) {
     EXPECT_EQ(damageMismatches(), 0);
     checkDamage(false);
 }
+
+// A frame whose draws are the last frame's draws nothing; the same draws of a
+// picture whose pixels changed meanwhile draw again, and only where it lies.
+TEST_F(CanvasBands, AFrameLikeTheLastDrawsNothingUnlessAPictureChanged) {
+    ASSERT_NE(loadSprite(2, "key.bmp", 0), 0);
+    checkDamage(true);
+    const auto frame = [] {
+        clearCanvas(rgb(10, 20, 30));
+        drawTransparent(2, 300, 200);
+        fillAdditive(0, 0, kCanvasWidth, kCanvasHeight, 1, 1, 1);
+        flip();
+    };
+    for (int i = 0; i < 3; ++i) frame();
+    EXPECT_EQ(redrawnShare(), 0);
+    ASSERT_NE(loadSprite(2, "green.bmp", 0), 0);  // same size, other pixels
+    frame();
+    EXPECT_GT(redrawnShare(), 0);
+    EXPECT_LT(redrawnShare(), 0.01);
+    frame();
+    EXPECT_EQ(redrawnShare(), 0);
+    EXPECT_EQ(damageMismatches(), 0);
+    checkDamage(false);
+}

@@ -83,15 +83,19 @@ TEST(Presentation, FullscreenScalesTheCanvasToTheScreenAndBackToTheWindow) {
     unsetenv("SDL_VIDEODRIVER");
 }
 
-// A frame that changes in a few places is scaled and sent only there, and
-// the window ends up with exactly the pixels of sending it all.
-TEST(Presentation, OnlyTheChangedPartsAreSentAndTheWindowIsAsIfAllWere) {
+// A frame that changes in a few places is copied or scaled and sent only
+// there, and the window ends up with exactly the pixels of sending it all:
+// in a window larger than the canvas and in one of the canvas's own size.
+class PresentationInParts : public ::testing::TestWithParam<std::pair<int, int>> {};
+
+TEST_P(PresentationInParts, OnlyTheChangedPartsAreSentAndTheWindowIsAsIfAllWere) {
+    const auto [width, height] = GetParam();
     XSession x(1600, 900);
     ASSERT_TRUE(x.running());
     setenv("SDL_VIDEODRIVER", "x11", 1);
     setenv("DISPLAY", x.display().c_str(), 1);
     ASSERT_TRUE(initMedia());
-    ASSERT_TRUE(openScreen(1600, 900, "Pomvex"));
+    ASSERT_TRUE(openScreen(width, height, "Pomvex"));
     // Squares of colour everywhere, and two that move by odd steps, so that
     // the scaling's blending reaches across the edges of what changed.
     const auto frame = [](int step) {
@@ -105,16 +109,20 @@ TEST(Presentation, OnlyTheChangedPartsAreSentAndTheWindowIsAsIfAllWere) {
     };
     eventually([&] {
         frame(0);
-        return x.grab(800, 450, 1, 1).at(0) != 0;
+        return x.grab(width / 2, height / 2, 1, 1).at(0) != 0;
     });
     for (int step = 1; step <= 5; ++step) frame(step);
     EXPECT_LT(redrawnShare(), 0.2);
-    const std::vector<std::uint32_t> sentInParts = x.grab(0, 0, 1600, 900);
+    const std::vector<std::uint32_t> sentInParts = x.grab(0, 0, width, height);
     setDamageTracking(false);
     frame(5);
     EXPECT_EQ(redrawnShare(), 1);
-    EXPECT_TRUE(x.grab(0, 0, 1600, 900) == sentInParts);
+    EXPECT_TRUE(x.grab(0, 0, width, height) == sentInParts);
     setDamageTracking(true);
     shutdownMedia();
     unsetenv("SDL_VIDEODRIVER");
 }
+
+INSTANTIATE_TEST_SUITE_P(Windows, PresentationInParts,
+                         ::testing::Values(std::pair{1600, 900},
+                                           std::pair{kCanvasWidth, kCanvasHeight}));
