@@ -185,14 +185,21 @@ bool readySurface() {
     return true;
 }
 
+std::int64_t floorDiv(std::int64_t a, std::int64_t b) {
+    return a / b - (a % b != 0 && (a < 0) != (b < 0));
+}
+
 // The window's pixels that canvas pixels x0..x1 reach when scaled from
-// `from` to `to` pixels: bilinear filtering reads a pixel's neighbours too,
-// so with two canvas pixels more on either side to spare.
+// `from` to `to` pixels. Bilinear filtering gives window pixel X the canvas
+// pixels on either side of ((X + 0.5) * from / to - 0.5), so it reads canvas
+// pixel c for X from ((c - 0.5) * to / from - 0.5) up to before
+// ((c + 1.5) * to / from - 0.5); a window pixel more on either side spares
+// the rounding of pixman's fixed-point scale.
 std::pair<int, int> scaledSpan(int x0, int x1, int from, int to) {
-    const int first = static_cast<int>(std::max<std::int64_t>(0, std::int64_t{x0 - 2} * to / from));
-    const int last =
-        static_cast<int>(std::min<std::int64_t>(to, (std::int64_t{x1 + 2} * to + from - 1) / from));
-    return {first, last};
+    const std::int64_t first = floorDiv((2 * std::int64_t{x0} - 1) * to - from, 2 * from) - 1;
+    const std::int64_t last = floorDiv((2 * std::int64_t{x1} + 1) * to - from, 2 * from) + 2;
+    return {static_cast<int>(std::max<std::int64_t>(0, first)),
+            static_cast<int>(std::min<std::int64_t>(to, last))};
 }
 
 void presentOnSurface() {
