@@ -140,6 +140,12 @@ constexpr std::uint64_t kNoDraws = 0x9E3779B97F4A7C15ull;
 // part of the tile the draw's box covers in the low bits (see tileEntry). A
 // tile with more draws than there is room for keeps only its hash, and is
 // drawn whole when that changes.
+//
+// Draws over the whole canvas (the background, the fade overlay) are kept
+// once for the frame instead of in each of its four thousand tiles. A tile's
+// own draws carry how many of those came before them, so that where both
+// frames have the same whole-canvas draws, equal tile draws still mean the
+// same draws in the same order.
 constexpr int kTileDraws = 16;
 constexpr std::uint8_t kTooManyDraws = kTileDraws + 1;
 struct TileFrame {
@@ -147,9 +153,13 @@ struct TileFrame {
     std::array<TileStart, kTiles> start;
     std::array<std::uint8_t, kTiles> count;
     bool blended = false;  // some tile's first draw blends with what was beneath
-    // The k-th draws of all tiles side by side: the first few draws, the
-    // background's among them, touch a few runs of memory, not a line for
-    // every tile.
+    // The whole-canvas draws' signatures, and how the first began: the start
+    // of every tile that no draw of its own began.
+    std::vector<std::uint64_t> wide;
+    TileStart wideStart = TileStart::Untouched;
+    // The k-th draws of all tiles side by side: the first few draws of
+    // neighbouring tiles lie in a few runs of memory, not a line for every
+    // tile.
     std::array<std::array<std::uint64_t, kTiles>, kTileDraws> entries;
 };
 // This frame's and the last frame's, taking turns.
@@ -437,16 +447,16 @@ std::uint64_t mixed(std::uint64_t hash, std::uint64_t value) {
     return hash * 0xFF51AFD7ED558CCDull;
 }
 
+std::uint64_t pair(int a, int b) {
+    return std::uint64_t{static_cast<std::uint32_t>(a)} << 32 | static_cast<std::uint32_t>(b);
+}
+
 // Everything that decides a command's pixels, pictures by their versions.
 std::uint64_t signature(const Command& c) {
     std::uint64_t h = mixed(static_cast<std::uint64_t>(c.kind), c.pixel);
-    if (c.kind == Command::Kind::Line)
-        for (int v : {c.x1, c.y1, c.x2, c.y2}) h = mixed(h, static_cast<std::uint32_t>(v));
-    if (c.kind != Command::Kind::Composite) {
-        for (int v : {c.left, c.top, c.right, c.bottom})
-            h = mixed(h, static_cast<std::uint32_t>(v));
-        return h;
-    }
+    if (c.kind == Command::Kind::Line) h = mixed(mixed(h, pair(c.x1, c.y1)), pair(c.x2, c.y2));
+    if (c.kind != Command::Kind::Composite)
+        return mixed(mixed(h, pair(c.left, c.top)), pair(c.right, c.bottom));
     const CanvasDraw& d = c.draw;
     h = mixed(h, reinterpret_cast<std::uintptr_t>(d.source));
     h = mixed(h, d.sourceVersion);
@@ -454,9 +464,8 @@ std::uint64_t signature(const Command& c) {
     h = mixed(h, d.maskVersion);
     h = mixed(h, (std::uint64_t{d.sourceColour} << 32) | d.maskColour);
     h = mixed(h, (static_cast<std::uint64_t>(d.op) << 8) | static_cast<std::uint64_t>(d.maskKind));
-    for (int v : {d.srcX, d.srcY, d.maskX, d.maskY, d.x, d.y, d.w, d.h})
-        h = mixed(h, static_cast<std::uint32_t>(v));
-    return h;
+    h = mixed(mixed(h, pair(d.srcX, d.srcY)), pair(d.maskX, d.maskY));
+    return mixed(mixed(h, pair(d.x, d.y)), pair(d.w, d.h));
 }
 
 // Whether a command sets every pixel of its box whatever was there before.
@@ -495,8 +504,11 @@ TilePart partOf(std::uint64_t entry) {
 inline void markTile(int i, std::uint64_t sig, bool coversTile, int x0, int y0, int x1, int y1) {
     TileFrame& now = *gNow;
     if (now.start[i] == TileStart::Untouched) {
-        now.start[i] = coversTile ? TileStart::Covered : TileStart::Blended;
-        now.blended |= !coversTile;
+        if (now.wideStart != TileStart::Untouched)
+            now.start[i] = now.wideStart;
+        else
+            now.start[i] = coversTile ? TileStart::Covered : TileStart::Blended;
+        now.blended |= now.start[i] == TileStart::Blended;
     }
     now.hash[i] = mixed(now.hash[i], sig);
     std::uint8_t& count = now.count[i];
@@ -537,8 +549,7 @@ bool markLineTiles(const Command& c, std::uint64_t sig) {
     return true;
 }
 
-void markTiles(const Command& c) {
-    const std::uint64_t sig = c.signature;
+void markTiles(const Command& c, std::uint64_t sig) {
     if (c.kind == Command::Kind::Line && markLineTiles(c, sig)) return;
     const bool covers = c.covers;
     for (int ty = c.top / kTile; ty <= (c.bottom - 1) / kTile; ++ty) {
@@ -556,7 +567,26 @@ void markTiles(const Command& c) {
     }
 }
 
+// Marks the tiles of every draw of the frame.
+void markFrame() {
+    TileFrame& now = *gNow;
+    for (const Command& c : gCommands) {
+        if (c.kind != Command::Kind::Line && c.left == 0 && c.top == 0 &&
+            c.right == kCanvasWidth && c.bottom == kCanvasHeight) {
+            if (now.wide.empty()) {
+                now.wideStart = c.covers ? TileStart::Covered : TileStart::Blended;
+                now.blended |= !c.covers;
+            }
+            now.wide.push_back(c.signature);
+            continue;
+        }
+        markTiles(c, now.wide.empty() ? c.signature : mixed(c.signature, now.wide.size()));
+    }
+}
+
 void forgetTiles() {
+    gNow->wide.clear();
+    gNow->wideStart = TileStart::Untouched;
     gNow->hash.fill(kNoDraws);
     gNow->start.fill(TileStart::Untouched);
     gNow->count.fill(0);
@@ -657,7 +687,8 @@ void findDirtyTiles() {
         const int y = ty * kTile, h = std::min(kTile, kCanvasHeight - y);
         for (int tx = 0; tx < kTilesX; ++tx) {
             const int i = ty * kTilesX + tx;
-            const TileStart start = gNow->start[i];
+            const TileStart start = gNow->start[i] == TileStart::Untouched ? gNow->wideStart
+                                                                           : gNow->start[i];
             const bool changed = start == TileStart::Blended ||
                                  (start == TileStart::Covered && gNow->hash[i] != gLast->hash[i]);
             if (!changed) continue;
@@ -776,6 +807,7 @@ void initCanvas() {
     gScratch = pixman_image_create_bits(PIXMAN_a8r8g8b8, 1, 1, &gScratchPixel, 4);
     gCommands.reserve(4096);
     gLastSignatures.reserve(4096);
+    for (TileFrame& f : gTileFrames) f.wide.reserve(64);
     forgetTiles();
     gLastKnown = false;
     startHelpers();
@@ -834,8 +866,8 @@ void finishFrame() {
     } else {
         // The tiles are marked now, when the frame's draws are all known,
         // so that a frame like the last costs no more than the comparison.
-        for (const Command& c : gCommands) markTiles(c);
-        if (whole)
+        markFrame();
+        if (whole || gNow->wide != gLast->wide)
             markEverythingDirty();
         else
             findDirtyTiles();

@@ -183,7 +183,10 @@ TEST_F(CanvasBands, OnlyThePartOfATileThatChangedIsDrawnAgain) {
         // Twenty draws in one tile, the fourth and the nineteenth moving.
         for (int k = 0; k < 20; ++k)
             fillAdditive(1000 + (k == 3 ? frame : 0), 500 + (k == 18 ? frame : 0), 5, 5, 9, 9, 9);
-        fillAdditive(0, 0, kCanvasWidth, kCanvasHeight, 1, 1, 1);  // over everything
+        // The same picture beneath a draw over everything, then above it.
+        if (frame % 2) drawTransparent(2, 900, 200);
+        fillAdditive(0, 0, kCanvasWidth, kCanvasHeight, 1, 1, 1);
+        if (frame % 2 == 0) drawTransparent(2, 900, 200);
         flip();
         if (frame > 0) most = std::max(most, redrawnShare());
     }
