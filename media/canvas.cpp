@@ -157,10 +157,10 @@ struct TileFrame {
     // of every tile that no draw of its own began.
     std::vector<std::uint64_t> wide;
     TileStart wideStart = TileStart::Untouched;
-    // The k-th draws of all tiles side by side: the first few draws of
-    // neighbouring tiles lie in a few runs of memory, not a line for every
-    // tile.
-    std::array<std::array<std::uint64_t, kTiles>, kTileDraws> entries;
+    // Each tile's draws side by side: a tile that changed reads one or two
+    // lines of memory, which the frame's drawing has long pushed out of the
+    // cache, not one for each draw.
+    std::array<std::array<std::uint64_t, kTileDraws>, kTiles> entries;
 };
 // This frame's and the last frame's, taking turns.
 std::array<TileFrame, 2> gTileFrames;
@@ -513,7 +513,7 @@ inline void markTile(int i, std::uint64_t sig, bool coversTile, int x0, int y0, 
     now.hash[i] = mixed(now.hash[i], sig);
     std::uint8_t& count = now.count[i];
     if (count < kTileDraws)
-        now.entries[count++][i] = tileEntry(sig, x0, y0, x1, y1);
+        now.entries[i][count++] = tileEntry(sig, x0, y0, x1, y1);
     else
         count = kTooManyDraws;
 }
@@ -617,9 +617,8 @@ TilePart changedPart(int tile) {
     const TilePart whole{0, 0, kTile, kTile};
     int n = gNow->count[tile], m = gLast->count[tile];
     if (n > kTileDraws || m > kTileDraws) return whole;
-    std::array<std::uint64_t, kTileDraws> now, last;
-    for (int i = 0; i < n; ++i) now[i] = gNow->entries[i][tile];
-    for (int j = 0; j < m; ++j) last[j] = gLast->entries[j][tile];
+    const std::array<std::uint64_t, kTileDraws>& now = gNow->entries[tile];
+    const std::array<std::uint64_t, kTileDraws>& last = gLast->entries[tile];
     // The draws both frames begin with and end with pair up as they stand
     // (most of a tile's draws, the background's and the overlays'); only
     // those between are searched for their partners.
