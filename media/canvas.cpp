@@ -595,8 +595,11 @@ void forgetTiles() {
 
 void record(Command c) {
     gPixelsRecorded += (c.bottom - c.top) * drawnWidth(c);
-    c.signature = signature(c);
-    c.covers = coversItsBox(c);
+    // Without damage tracking every frame is drawn whole: nothing compares.
+    if (gTracking) {
+        c.signature = signature(c);
+        c.covers = coversItsBox(c);
+    }
     gCommands.push_back(c);
 }
 
@@ -865,7 +868,7 @@ void finishFrame() {
     } else {
         // The tiles are marked now, when the frame's draws are all known,
         // so that a frame like the last costs no more than the comparison.
-        markFrame();
+        if (gTracking) markFrame();
         if (whole || gNow->wide != gLast->wide)
             markEverythingDirty();
         else
@@ -881,7 +884,7 @@ void finishFrame() {
         std::memcmp(gShadowBits.data(), gBits.data(), gBits.size() * sizeof gBits[0]) != 0)
         ++gMismatches;
     forgetCommands();
-    gLastKnown = !gSpoiled;
+    gLastKnown = !gSpoiled && gTracking;
     gWholeFrame = gSpoiled = false;
 }
 
