@@ -623,8 +623,8 @@ TilePart changedPart(int tile) {
     const std::array<std::uint64_t, kTileDraws>& now = gNow->entries[tile];
     const std::array<std::uint64_t, kTileDraws>& last = gLast->entries[tile];
     // The draws both frames begin with and end with pair up as they stand
-    // (most of a tile's draws, the background's and the overlays'); only
-    // those between are searched for their partners.
+    // (most of a tile's draws: what lies beneath a moving thing and what
+    // lies over it); only those between are searched for their partners.
     int begin = 0;
     while (begin < n && begin < m && now[begin] == last[begin]) ++begin;
     while (n > begin && m > begin && now[n - 1] == last[m - 1]) --n, --m;
