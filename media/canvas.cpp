@@ -154,7 +154,7 @@ struct TileFrame {
     std::array<std::uint8_t, kTiles> count;
     bool blended = false;  // some tile's first draw blends with what was beneath
     // The whole-canvas draws' signatures, and how the first began: the start
-    // of every tile that no draw of its own began.
+    // of every tile whose first draw is not its own.
     std::vector<std::uint64_t> wide;
     TileStart wideStart = TileStart::Untouched;
     // Each tile's draws side by side: a tile that changed reads one or two
@@ -503,12 +503,11 @@ TilePart partOf(std::uint64_t entry) {
 // `coversTile`: it sets every pixel of the tile.
 inline void markTile(int i, std::uint64_t sig, bool coversTile, int x0, int y0, int x1, int y1) {
     TileFrame& now = *gNow;
-    if (now.start[i] == TileStart::Untouched) {
-        if (now.wideStart != TileStart::Untouched)
-            now.start[i] = now.wideStart;
-        else
-            now.start[i] = coversTile ? TileStart::Covered : TileStart::Blended;
-        now.blended |= now.start[i] == TileStart::Blended;
+    // A tile whose first draw is a whole-canvas one starts as that did: its
+    // own start stays Untouched (see startOf).
+    if (now.start[i] == TileStart::Untouched && now.wideStart == TileStart::Untouched) {
+        now.start[i] = coversTile ? TileStart::Covered : TileStart::Blended;
+        now.blended |= !coversTile;
     }
     now.hash[i] = mixed(now.hash[i], sig);
     std::uint8_t& count = now.count[i];
@@ -677,6 +676,11 @@ void addToRuns(std::array<CanvasRect, kTiles>& list, const std::array<int, kTile
     list[runs++] = CanvasRect{x0, y0, x1 - x0, y1 - y0};
 }
 
+// How this frame's draws in tile i began.
+TileStart startOf(int i) {
+    return gNow->start[i] == TileStart::Untouched ? gNow->wideStart : gNow->start[i];
+}
+
 // The parts of tiles whose pixels can differ from the last frame's, as runs
 // along each tile row; the changed tiles whole as the outline's runs.
 void findDirtyTiles() {
@@ -689,8 +693,7 @@ void findDirtyTiles() {
         const int y = ty * kTile, h = std::min(kTile, kCanvasHeight - y);
         for (int tx = 0; tx < kTilesX; ++tx) {
             const int i = ty * kTilesX + tx;
-            const TileStart start = gNow->start[i] == TileStart::Untouched ? gNow->wideStart
-                                                                           : gNow->start[i];
+            const TileStart start = startOf(i);
             const bool changed = start == TileStart::Blended ||
                                  (start == TileStart::Covered && gNow->hash[i] != gLast->hash[i]);
             if (!changed) continue;
