@@ -81,8 +81,17 @@ TEST(NetGame, TwoProcessesThroughABadLineEndInTheStateOfTheSameInputsPlayedLocal
     UdpRelay relay(port, bad, 0, 120);
     Machine host = start(dir.path(), "host", port, "900");
     Machine guest = start(dir.path(), "join", relay.port(), "900");
-    // Six seconds in, nothing gets through for two.
-    std::this_thread::sleep_for(std::chrono::seconds(6));
+    // Two seconds into the game, nothing gets through for two. The game's
+    // own traffic says when it is under way: a loaded machine may take
+    // many seconds to start both processes and shake hands.
+    const Clock::time_point launched = Clock::now();
+    auto playing = [&] {
+        const RelayCounts c = relay.counts();
+        return c.packets[0] >= 60 && c.packets[1] >= 60;
+    };
+    while (!playing() && Clock::now() - launched < std::chrono::seconds(60))
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    ASSERT_TRUE(playing()) << "the game never got under way";
     RelayConditions cut = bad;
     cut.loss = 1;
     relay.setConditions(cut);
