@@ -156,20 +156,52 @@ struct TileFrame {
     // The whole-canvas draws' signatures, and how the first began: the start
     // of every tile whose first draw is not its own.
     std::vector<std::uint64_t> wide;
+    std::vector<std::uint32_t> wideAt;  // where in the frame's draws
     TileStart wideStart = TileStart::Untouched;
     // Each tile's draws side by side: a tile that changed reads one or two
     // lines of memory, which the frame's drawing has long pushed out of the
     // cache, not one for each draw.
     std::array<std::array<std::uint64_t, kTileDraws>, kTiles> entries;
+    // Where in the frame's draws each of those is.
+    std::array<std::array<std::uint32_t, kTileDraws>, kTiles> at;
 };
 // This frame's and the last frame's, taking turns.
 std::array<TileFrame, 2> gTileFrames;
 TileFrame* gNow = &gTileFrames[0];
 TileFrame* gLast = &gTileFrames[1];
+// The backdrop: for each tile, the pixels the first of its draws leave,
+// those it shares frame after frame (what lies beneath the things that
+// move). A part of a tile drawn again starts from there and carries out
+// only the draws after them. A tile's backdrop is its first gBackCount draws,
+// known by their entries' hash, under the whole-canvas draws gBackWide.
+std::vector<std::uint32_t> gBackBits;
+pixman_image_t* gBackdrop = nullptr;
+std::array<std::uint8_t, kTiles> gBackCount{};
+std::array<std::uint64_t, kTiles> gBackHash{};
+std::vector<std::uint64_t> gBackWide;
+// The backdrop takes up a tile's shared draws only once they have stayed the
+// same over several of its changes: a thing that stops for a frame or two
+// over it would otherwise have the tile drawn whole, kept, and kept again
+// when it moves on.
+constexpr std::uint8_t kSteadyChanges = 8;
+std::array<std::uint64_t, kTiles> gBackNext{};
+std::array<std::uint8_t, kTiles> gBackNextSeen{};
 // What is drawn now, as runs along each tile row (gRuns from gRowRuns[row]
 // to gRowRuns[row + 1]), each within its row, clipped to the canvas.
 std::array<CanvasRect, kTiles> gRuns;
 std::array<int, kTilesY + 1> gRowRuns;
+// How each run uses the backdrop: the draws before `from` are taken from it
+// (0: none are), and after those before `keep` the run is kept in it (-1:
+// not). A tile's backdrop holds its draws before its next one, `upTo`, as
+// well as those before `from`: runs whose ranges meet are joined, and take
+// `from` where the ranges meet.
+struct RunLayers {
+    int from = 0, upTo = 0, keep = -1;
+};
+std::array<RunLayers, kTiles> gRunLayers;
+// The runs kept in the backdrop this frame, in the order of their `keep`.
+std::array<int, kTiles> gKeeps;
+int gKeepCount = 0;
 std::int64_t gRedrawnPixels = std::int64_t{kCanvasWidth} * kCanvasHeight;
 bool gEverything = true;  // the frame is drawn whole
 // The changed tiles whole, runs joined across short gaps: what the display
@@ -219,12 +251,12 @@ void tearDownDrawer(Drawer& d) {
     d.thread = nullptr;
 }
 
-// Whether the pixel is drawn in now.
-bool redrawn(std::int64_t x, std::int64_t y) {
+// Whether the pixel is drawn in now by the draw at `at` in the frame.
+bool redrawn(std::int64_t x, std::int64_t y, int at) {
     const auto row = static_cast<std::size_t>(y / kTile);
     for (int i = gRowRuns[row]; i < gRowRuns[row + 1]; ++i) {
         const CanvasRect& r = gRuns[i];
-        if (x >= r.x && x < r.x + r.w && y >= r.y && y < r.y + r.h) return true;
+        if (x >= r.x && x < r.x + r.w && y >= r.y && y < r.y + r.h) return at >= gRunLayers[i].from;
     }
     return false;
 }
@@ -263,9 +295,10 @@ void walkLine(const Command& c, int top, int bottom, Visit visit) {
 // Only the rows from top to bottom are written, so every band walks the whole
 // line and draws its own part of it. `everywhere` false: only in the runs
 // drawn in now.
-void drawLineRows(const Drawer& d, const Command& c, int top, int bottom, bool everywhere) {
+void drawLineRows(const Drawer& d, const Command& c, int at, int top, int bottom,
+                  bool everywhere) {
     walkLine(c, top, bottom, [&](int x, int y) {
-        if (everywhere || redrawn(x, y))
+        if (everywhere || redrawn(x, y, at))
             d.bits[static_cast<std::size_t>(y) * kCanvasWidth + static_cast<std::size_t>(x)] =
                 c.pixel;
     });
@@ -306,6 +339,15 @@ void drawPiece(Drawer& d, const Command& c, int x0, int y0, int x1, int y1) {
     }
 }
 
+// Copies run i's rows from top to bottom from one picture to the other.
+void copyRun(int i, const Band& band, pixman_image_t* from, pixman_image_t* to) {
+    const CanvasRect& r = gRuns[static_cast<std::size_t>(i)];
+    const int top = std::max(r.y, band.top), bottom = std::min(r.y + r.h, band.bottom);
+    if (top < bottom)
+        pixman_image_composite32(PIXMAN_OP_SRC, from, nullptr, to, r.x, top, 0, 0, r.x, top, r.w,
+                                 bottom - top);
+}
+
 // Draws the band's part of every command: everywhere, or only in the runs
 // drawn in now.
 void drawBand(Drawer& d, const Band& band, bool everywhere) {
@@ -320,11 +362,26 @@ void drawBand(Drawer& d, const Band& band, bool everywhere) {
         pixman_image_set_clip_region32(d.dest, &rows);
         pixman_region32_fini(&rows);
     }
-    for (const Command& c : pendingCommands()) {
+    // The runs that start from the backdrop; those kept in it are kept in
+    // the order of their `keep`, each when the frame's draws reach it.
+    int kept = 0;
+    const auto keepUpTo = [&](int at) {
+        for (; kept < gKeepCount && gRunLayers[gKeeps[kept]].keep <= at; ++kept)
+            copyRun(gKeeps[kept], band, d.dest, gBackdrop);
+    };
+    if (!everywhere)
+        for (int row = band.top / kTile; row < (band.bottom + kTile - 1) / kTile; ++row)
+            for (int i = gRowRuns[row]; i < gRowRuns[row + 1]; ++i)
+                if (gRunLayers[i].from > 0) copyRun(i, band, gBackdrop, d.dest);
+    const std::span<const Command> commands = pendingCommands();
+    for (std::size_t k = 0; k < commands.size(); ++k) {
+        const Command& c = commands[k];
+        const int at = static_cast<int>(gPending + k);
+        if (!everywhere) keepUpTo(at);
         const int top = std::max(c.top, band.top), bottom = std::min(c.bottom, band.bottom);
         if (top >= bottom) continue;
         if (c.kind == Command::Kind::Line) {
-            drawLineRows(d, c, band.top, band.bottom, everywhere);
+            drawLineRows(d, c, at, band.top, band.bottom, everywhere);
             continue;
         }
         if (everywhere) {
@@ -340,12 +397,14 @@ void drawBand(Drawer& d, const Band& band, bool everywhere) {
                 std::partition_point(begin, end,
                                      [&](const CanvasRect& r) { return r.x + r.w <= c.left; });
             for (; run != end && run->x < c.right; ++run) {
+                if (at < gRunLayers[static_cast<std::size_t>(run - gRuns.data())].from) continue;
                 const int x0 = std::max(c.left, run->x), x1 = std::min(c.right, run->x + run->w);
                 const int y0 = std::max(top, run->y), y1 = std::min(bottom, run->y + run->h);
                 if (y0 < y1) drawPiece(d, c, x0, y0, x1, y1);
             }
         }
     }
+    if (!everywhere) keepUpTo(static_cast<int>(gCommands.size()));
 }
 
 // Takes bands on offer until none is left.
@@ -501,7 +560,8 @@ TilePart partOf(std::uint64_t entry) {
 
 // Adds a draw to tile i, which it touches in x0..x1, y0..y1 within the tile;
 // `coversTile`: it sets every pixel of the tile.
-inline void markTile(int i, std::uint64_t sig, bool coversTile, int x0, int y0, int x1, int y1) {
+inline void markTile(int i, std::uint64_t sig, std::uint32_t at, bool coversTile, int x0, int y0,
+                     int x1, int y1) {
     TileFrame& now = *gNow;
     // A tile whose first draw is a whole-canvas one starts as that did: its
     // own start stays Untouched (see startOf).
@@ -511,9 +571,10 @@ inline void markTile(int i, std::uint64_t sig, bool coversTile, int x0, int y0, 
     }
     now.hash[i] = mixed(now.hash[i], sig);
     std::uint8_t& count = now.count[i];
-    if (count < kTileDraws)
+    if (count < kTileDraws) {
+        now.at[i][count] = at;
         now.entries[i][count++] = tileEntry(sig, x0, y0, x1, y1);
-    else
+    } else
         count = kTooManyDraws;
 }
 
@@ -523,14 +584,14 @@ inline void markTile(int i, std::uint64_t sig, bool coversTile, int x0, int y0, 
 // comes back to. Lines too long to walk here mark their box.
 constexpr std::int64_t kLongestWalk = 4 * (kCanvasWidth + kCanvasHeight);
 
-bool markLineTiles(const Command& c, std::uint64_t sig) {
+bool markLineTiles(const Command& c, std::uint64_t sig, std::uint32_t at) {
     if (std::max(std::abs(std::int64_t{c.x2} - c.x1), std::abs(std::int64_t{c.y2} - c.y1)) >
         kLongestWalk)
         return false;
     int tile = -1;
     TilePart part;
     const auto flush = [&] {
-        if (tile >= 0) markTile(tile, sig, false, part.x0, part.y0, part.x1, part.y1);
+        if (tile >= 0) markTile(tile, sig, at, false, part.x0, part.y0, part.x1, part.y1);
     };
     walkLine(c, 0, kCanvasHeight, [&](int x, int y) {
         const int i = y / kTile * kTilesX + x / kTile;
@@ -548,8 +609,8 @@ bool markLineTiles(const Command& c, std::uint64_t sig) {
     return true;
 }
 
-void markTiles(const Command& c, std::uint64_t sig) {
-    if (c.kind == Command::Kind::Line && markLineTiles(c, sig)) return;
+void markTiles(const Command& c, std::uint64_t sig, std::uint32_t at) {
+    if (c.kind == Command::Kind::Line && markLineTiles(c, sig, at)) return;
     const bool covers = c.covers;
     for (int ty = c.top / kTile; ty <= (c.bottom - 1) / kTile; ++ty) {
         const int tileTop = ty * kTile, tileBottom = std::min(tileTop + kTile, kCanvasHeight);
@@ -558,7 +619,7 @@ void markTiles(const Command& c, std::uint64_t sig) {
                   y1 = std::min(c.bottom, tileBottom) - tileTop;
         for (int tx = c.left / kTile; tx <= (c.right - 1) / kTile; ++tx) {
             const int tileLeft = tx * kTile, tileRight = std::min(tileLeft + kTile, kCanvasWidth);
-            markTile(ty * kTilesX + tx, sig,
+            markTile(ty * kTilesX + tx, sig, at,
                      covers && rowsCovered && c.left <= tileLeft && c.right >= tileRight,
                      std::max(c.left, tileLeft) - tileLeft, y0,
                      std::min(c.right, tileRight) - tileLeft, y1);
@@ -569,7 +630,8 @@ void markTiles(const Command& c, std::uint64_t sig) {
 // Marks the tiles of every draw of the frame.
 void markFrame() {
     TileFrame& now = *gNow;
-    for (const Command& c : gCommands) {
+    for (std::uint32_t at = 0; at < gCommands.size(); ++at) {
+        const Command& c = gCommands[at];
         if (c.kind != Command::Kind::Line && c.left == 0 && c.top == 0 &&
             c.right == kCanvasWidth && c.bottom == kCanvasHeight) {
             if (now.wide.empty()) {
@@ -577,14 +639,16 @@ void markFrame() {
                 now.blended |= !c.covers;
             }
             now.wide.push_back(c.signature);
+            now.wideAt.push_back(at);
             continue;
         }
-        markTiles(c, now.wide.empty() ? c.signature : mixed(c.signature, now.wide.size()));
+        markTiles(c, now.wide.empty() ? c.signature : mixed(c.signature, now.wide.size()), at);
     }
 }
 
 void forgetTiles() {
     gNow->wide.clear();
+    gNow->wideAt.clear();
     gNow->wideStart = TileStart::Untouched;
     gNow->hash.fill(kNoDraws);
     gNow->start.fill(TileStart::Untouched);
@@ -615,17 +679,17 @@ void markEverythingDirty() {
 // order, and the first of them covers the tile: it keeps its value. Where
 // the order changed, or a frame had more draws than the tile keeps, the
 // whole tile.
-TilePart changedPart(int tile) {
+//
+// The draws both frames begin with, `begin` of them (see sharedDraws), and
+// those they end with pair up as they stand (most of a tile's draws: what
+// lies beneath a moving thing and what lies over it); only those between
+// are searched for their partners.
+TilePart changedPart(int tile, int begin) {
     const TilePart whole{0, 0, kTile, kTile};
     int n = gNow->count[tile], m = gLast->count[tile];
     if (n > kTileDraws || m > kTileDraws) return whole;
     const std::array<std::uint64_t, kTileDraws>& now = gNow->entries[tile];
     const std::array<std::uint64_t, kTileDraws>& last = gLast->entries[tile];
-    // The draws both frames begin with and end with pair up as they stand
-    // (most of a tile's draws: what lies beneath a moving thing and what
-    // lies over it); only those between are searched for their partners.
-    int begin = 0;
-    while (begin < n && begin < m && now[begin] == last[begin]) ++begin;
     while (n > begin && m > begin && now[n - 1] == last[m - 1]) --n, --m;
     std::uint32_t lastShared = 0;  // a bit for each of last frame's draws
     int lastIndex = begin - 1;     // that of the shared draw seen last
@@ -653,6 +717,63 @@ TilePart changedPart(int tile) {
     // The same draws in the same order hash the same: only a hash that
     // collided could bring this here, and the tile is then drawn whole.
     return any ? part : whole;
+}
+
+// How many draws tile i begins with in both frames alike.
+int sharedDraws(int tile) {
+    const int n = gNow->count[tile], m = gLast->count[tile];
+    if (n > kTileDraws || m > kTileDraws) return 0;
+    int shared = 0;
+    while (shared < n && shared < m &&
+           gNow->entries[tile][shared] == gLast->entries[tile][shared])
+        ++shared;
+    return shared;
+}
+
+std::uint64_t firstDrawsHash(int tile, int count) {
+    std::uint64_t h = kNoDraws;
+    for (int k = 0; k < count; ++k) h = mixed(h, gNow->entries[tile][k]);
+    return h;
+}
+
+// How the part of tile i drawn now uses the backdrop: it starts from there
+// when the backdrop holds draws this frame begins with, and the backdrop
+// takes up the `shared` draws both frames begin with when it holds fewer
+// and they have held still (see kSteadyChanges). The whole tile is drawn
+// then, so that all of it can be kept.
+RunLayers backdropLayers(int tile, int shared, TilePart& part) {
+    RunLayers layers;
+    // A backdrop that does not fit this frame is kept all the same: a thing
+    // that passes over a tile's still draws leaves them as they were.
+    int held = gBackCount[tile];
+    if (held > gNow->count[tile] || (held > 0 && firstDrawsHash(tile, held) != gBackHash[tile]))
+        held = 0;
+    if (held > 0) {
+        // Up to the tile's next draw, or the next over the whole canvas.
+        layers.from = static_cast<int>(gNow->at[tile][held - 1]) + 1;
+        layers.upTo = held < gNow->count[tile] ? static_cast<int>(gNow->at[tile][held])
+                                               : static_cast<int>(gCommands.size());
+        for (const std::uint32_t at : gNow->wideAt)
+            if (static_cast<int>(at) >= layers.from) {
+                layers.upTo = std::min(layers.upTo, static_cast<int>(at));
+                break;
+            }
+    }
+    if (shared <= held) return layers;
+    const std::uint64_t next = firstDrawsHash(tile, shared);
+    if (next != gBackNext[tile]) {
+        gBackNext[tile] = next;
+        gBackNextSeen[tile] = 0;
+    }
+    if (++gBackNextSeen[tile] >= kSteadyChanges) {
+        layers.keep = static_cast<int>(gNow->at[tile][shared - 1]) + 1;
+        layers.upTo = layers.from;
+        part = TilePart{0, 0, kTile, kTile};
+        gBackCount[tile] = static_cast<std::uint8_t>(shared);
+        gBackHash[tile] = next;
+        gBackNextSeen[tile] = 0;
+    }
+    return layers;
 }
 
 // Adds the part x0..x1, y0..y1 of tile row `row` to the runs ending at
@@ -687,9 +808,16 @@ void findDirtyTiles() {
     int runs = 0, outlineRuns = 0;
     gEverything = false;
     gRedrawnPixels = 0;
+    gKeepCount = 0;
+    if (gBackWide != gNow->wide) {
+        gBackCount.fill(0);
+        gBackNextSeen.fill(0);
+        gBackWide = gNow->wide;
+    }
     for (int ty = 0; ty < kTilesY; ++ty) {
         gRowRuns[ty] = runs;
         gOutlineRowRuns[ty] = outlineRuns;
+        int lastTile = -2;  // the last changed tile of the row
         const int y = ty * kTile, h = std::min(kTile, kCanvasHeight - y);
         for (int tx = 0; tx < kTilesX; ++tx) {
             const int i = ty * kTilesX + tx;
@@ -698,11 +826,36 @@ void findDirtyTiles() {
                                  (start == TileStart::Covered && gNow->hash[i] != gLast->hash[i]);
             if (!changed) continue;
             const int x = tx * kTile, w = std::min(kTile, kCanvasWidth - x);
-            const TilePart part = start == TileStart::Blended
-                                      ? TilePart{0, 0, kTile, kTile}
-                                      : changedPart(i);
+            // A tile that began by blending with what was there is drawn
+            // whole, over the last frame's pixels: no backdrop can hold it.
+            TilePart part{0, 0, kTile, kTile};
+            RunLayers layers;
+            if (start == TileStart::Covered) {
+                const int shared = sharedDraws(i);
+                part = changedPart(i, shared);
+                layers = backdropLayers(i, shared, part);
+            }
+            // A run that takes from the backdrop must not reach over a tile
+            // that did not change: nothing says what its backdrop holds.
+            RunLayers joined;
+            bool joins = false;
+            if (runs > gRowRuns[ty]) {
+                const RunLayers& last = gRunLayers[runs - 1];
+                joined = {std::max(last.from, layers.from), std::min(last.upTo, layers.upTo), -1};
+                joins = last.keep < 0 && layers.keep < 0 && joined.from <= joined.upTo &&
+                        (joined.from == 0 || lastTile == tx - 1);
+            }
+            lastTile = tx;
+            const int before = runs;
             addToRuns(gRuns, gRowRuns, ty, runs, x + part.x0, y + part.y0,
-                      x + std::min(part.x1, w), y + std::min(part.y1, h), kRunGap, kRunSpare);
+                      x + std::min(part.x1, w), y + std::min(part.y1, h), joins ? kRunGap : -1,
+                      kRunSpare);
+            if (runs == before) {
+                gRunLayers[runs - 1] = joined;
+            } else {
+                gRunLayers[before] = layers;
+                if (layers.keep >= 0) gKeeps[gKeepCount++] = before;
+            }
             // The display takes few large rectangles better than many small.
             addToRuns(gOutlineRuns, gOutlineRowRuns, ty, outlineRuns, x, y, x + w, y + h, kJoinGap,
                       std::int64_t{kCanvasWidth} * kCanvasHeight);
@@ -711,6 +864,8 @@ void findDirtyTiles() {
     gRowRuns[kTilesY] = runs;
     gOutlineRowRuns[kTilesY] = outlineRuns;
     for (int i = 0; i < runs; ++i) gRedrawnPixels += std::int64_t{gRuns[i].w} * gRuns[i].h;
+    std::sort(gKeeps.begin(), gKeeps.begin() + gKeepCount,
+              [](int a, int b) { return gRunLayers[a].keep < gRunLayers[b].keep; });
 }
 
 // Joins runs down the rows where they line up, into `rects`.
@@ -810,9 +965,18 @@ void initCanvas() {
     gCanvas = pixman_image_create_bits(PIXMAN_x8r8g8b8, kCanvasWidth, kCanvasHeight, gBits.data(),
                                        kCanvasWidth * 4);
     gScratch = pixman_image_create_bits(PIXMAN_a8r8g8b8, 1, 1, &gScratchPixel, 4);
+    gBackBits.assign(gBits.size(), 0);
+    gBackdrop = pixman_image_create_bits(PIXMAN_x8r8g8b8, kCanvasWidth, kCanvasHeight,
+                                         gBackBits.data(), kCanvasWidth * 4);
+    gBackCount.fill(0);
+    gBackNextSeen.fill(0);
+    gBackWide.reserve(64);
     gCommands.reserve(4096);
     gLastSignatures.reserve(4096);
-    for (TileFrame& f : gTileFrames) f.wide.reserve(64);
+    for (TileFrame& f : gTileFrames) {
+        f.wide.reserve(64);
+        f.wideAt.reserve(64);
+    }
     forgetTiles();
     gLastKnown = false;
     startHelpers();
@@ -827,8 +991,11 @@ void shutdownCanvas() {
     gChecking = false;
     pixman_image_unref(gCanvas);
     pixman_image_unref(gScratch);
-    gCanvas = gScratch = nullptr;
+    pixman_image_unref(gBackdrop);
+    gCanvas = gScratch = gBackdrop = nullptr;
     gBits.clear();
+    gBackBits.clear();
+    gBackWide.clear();
 }
 
 bool canvasReady() {

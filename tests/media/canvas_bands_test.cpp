@@ -198,6 +198,30 @@ TEST_F(CanvasBands, OnlyThePartOfATileThatChangedIsDrawnAgain) {
     checkDamage(false);
 }
 
+// Beneath something that moves, a tile starts from what its still draws left
+// before. Two neighbouring tiles that keep theirs are drawn again together
+// only where that gives the same pixels: not when the one on the left keeps
+// less than a draw over the whole canvas and the one on the right more, nor
+// across a tile between them that did not change.
+TEST_F(CanvasBands, WhatLiesStillBeneathAMovingThingIsKeptAndDrawnInItsPlace) {
+    checkDamage(true);
+    for (int frame = 0; frame < 24; ++frame) {
+        const int dash = frame % 8;
+        clearCanvas(rgb(10, 20, 30));
+        fillAdditive(320, 320, 16, 16, 40, 0, 0);
+        fillAdditive(320, 400, 16, 16, 40, 0, 0);
+        fillAdditive(352, 400, 16, 16, 0, 40, 0);
+        fillAdditive(0, 0, kCanvasWidth, kCanvasHeight, 1, 1, 1);
+        fillAdditive(336, 320, 16, 16, 0, 40, 0);
+        fillAdditive(334, 321 + dash, 4, 2, 0, 0, 90);  // across two tiles
+        fillAdditive(334, 401 + dash, 2, 2, 0, 0, 90);  // and in two with one between
+        fillAdditive(352, 401 + dash, 2, 2, 0, 0, 90);
+        flip();
+    }
+    EXPECT_EQ(damageMismatches(), 0);
+    checkDamage(false);
+}
+
 // A frame whose draws are the last frame's draws nothing; the same draws of a
 // picture whose pixels changed meanwhile draw again, and only where it lies.
 TEST_F(CanvasBands, AFrameLikeTheLastDrawsNothingUnlessAPictureChanged) {
