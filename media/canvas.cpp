@@ -175,7 +175,6 @@ TileFrame* gLast = &gTileFrames[1];
 // only the draws after them. A tile's backdrop is its first gBackCount draws,
 // known by their entries' hash, under the whole-canvas draws gBackWide.
 std::vector<std::uint32_t> gBackBits;
-pixman_image_t* gBackdrop = nullptr;
 std::array<std::uint8_t, kTiles> gBackCount{};
 std::array<std::uint64_t, kTiles> gBackHash{};
 std::vector<std::uint64_t> gBackWide;
@@ -252,13 +251,16 @@ void tearDownDrawer(Drawer& d) {
 }
 
 // Whether the pixel is drawn in now by the draw at `at` in the frame.
-bool redrawn(std::int64_t x, std::int64_t y, int at) {
+// A row's runs lie left to right without overlapping: only the first that
+// reaches past x can hold the pixel.
+bool redrawn(int x, int y, int at) {
     const auto row = static_cast<std::size_t>(y / kTile);
-    for (int i = gRowRuns[row]; i < gRowRuns[row + 1]; ++i) {
-        const CanvasRect& r = gRuns[i];
-        if (x >= r.x && x < r.x + r.w && y >= r.y && y < r.y + r.h) return at >= gRunLayers[i].from;
-    }
-    return false;
+    const CanvasRect* begin = gRuns.data() + gRowRuns[row];
+    const CanvasRect* end = gRuns.data() + gRowRuns[row + 1];
+    const CanvasRect* r =
+        std::partition_point(begin, end, [&](const CanvasRect& run) { return run.x + run.w <= x; });
+    return r != end && x >= r->x && y >= r->y && y < r->y + r->h &&
+           at >= gRunLayers[static_cast<std::size_t>(r - gRuns.data())].from;
 }
 
 // Bresenham over 64-bit values, both end points drawn: visits the line's
@@ -339,13 +341,16 @@ void drawPiece(Drawer& d, const Command& c, int x0, int y0, int x1, int y1) {
     }
 }
 
-// Copies run i's rows from top to bottom from one picture to the other.
-void copyRun(int i, const Band& band, pixman_image_t* from, pixman_image_t* to) {
+// Copies run i's rows within the band from one canvas's pixels to the
+// other's: a plain copy, which costs less than setting up a composite for
+// the few hundred pixels of a run.
+void copyRun(int i, const Band& band, const std::uint32_t* from, std::uint32_t* to) {
     const CanvasRect& r = gRuns[static_cast<std::size_t>(i)];
     const int top = std::max(r.y, band.top), bottom = std::min(r.y + r.h, band.bottom);
-    if (top < bottom)
-        pixman_image_composite32(PIXMAN_OP_SRC, from, nullptr, to, r.x, top, 0, 0, r.x, top, r.w,
-                                 bottom - top);
+    for (int row = top; row < bottom; ++row) {
+        const std::ptrdiff_t at = static_cast<std::ptrdiff_t>(row) * kCanvasWidth + r.x;
+        std::memcpy(to + at, from + at, static_cast<std::size_t>(r.w) * sizeof *to);
+    }
 }
 
 // Draws the band's part of every command: everywhere, or only in the runs
@@ -367,12 +372,12 @@ void drawBand(Drawer& d, const Band& band, bool everywhere) {
     int kept = 0;
     const auto keepUpTo = [&](int at) {
         for (; kept < gKeepCount && gRunLayers[gKeeps[kept]].keep <= at; ++kept)
-            copyRun(gKeeps[kept], band, d.dest, gBackdrop);
+            copyRun(gKeeps[kept], band, d.bits, gBackBits.data());
     };
     if (!everywhere)
         for (int row = band.top / kTile; row < (band.bottom + kTile - 1) / kTile; ++row)
             for (int i = gRowRuns[row]; i < gRowRuns[row + 1]; ++i)
-                if (gRunLayers[i].from > 0) copyRun(i, band, gBackdrop, d.dest);
+                if (gRunLayers[i].from > 0) copyRun(i, band, gBackBits.data(), d.bits);
     const std::span<const Command> commands = pendingCommands();
     for (std::size_t k = 0; k < commands.size(); ++k) {
         const Command& c = commands[k];
@@ -966,8 +971,6 @@ void initCanvas() {
                                        kCanvasWidth * 4);
     gScratch = pixman_image_create_bits(PIXMAN_a8r8g8b8, 1, 1, &gScratchPixel, 4);
     gBackBits.assign(gBits.size(), 0);
-    gBackdrop = pixman_image_create_bits(PIXMAN_x8r8g8b8, kCanvasWidth, kCanvasHeight,
-                                         gBackBits.data(), kCanvasWidth * 4);
     gBackCount.fill(0);
     gBackNextSeen.fill(0);
     gBackWide.reserve(64);
@@ -991,8 +994,7 @@ void shutdownCanvas() {
     gChecking = false;
     pixman_image_unref(gCanvas);
     pixman_image_unref(gScratch);
-    pixman_image_unref(gBackdrop);
-    gCanvas = gScratch = gBackdrop = nullptr;
+    gCanvas = gScratch = nullptr;
     gBits.clear();
     gBackBits.clear();
     gBackWide.clear();
