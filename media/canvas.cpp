@@ -193,7 +193,7 @@ std::array<int, kTilesY + 1> gRowRuns;
 // (0: none are), and after those before `keep` the run is kept in it (-1:
 // not). A tile's backdrop holds its draws before its next one, `upTo`, as
 // well as those before `from`: runs whose ranges meet are joined, and take
-// `from` where the ranges meet.
+// `from` where the ranges meet. A run kept in the backdrop joins no other.
 struct RunLayers {
     int from = 0, upTo = 0, keep = -1;
 };
@@ -772,7 +772,6 @@ RunLayers backdropLayers(int tile, int shared, TilePart& part) {
     }
     if (++gBackNextSeen[tile] >= kSteadyChanges) {
         layers.keep = static_cast<int>(gNow->at[tile][shared - 1]) + 1;
-        layers.upTo = layers.from;
         part = TilePart{0, 0, kTile, kTile};
         gBackCount[tile] = static_cast<std::uint8_t>(shared);
         gBackHash[tile] = next;
