@@ -500,7 +500,8 @@ int placeBands(int wanted) {
 }
 
 // A picture must be readied on this thread before the helpers use it: pixman
-// works out a picture's properties on its first use, which is a write.
+// works out a picture's properties on its first use, which is a write. Only
+// frames drawn in bands need it, so it is done when a frame is handed out.
 void readyForSharing(pixman_image_t* image) {
     if (image)
         pixman_image_composite32(PIXMAN_OP_OVER, image, nullptr, gScratch, 0, 0, 0, 0, 0, 0, 0, 0);
@@ -929,6 +930,11 @@ void carryOut() {
     if (!banded) {
         drawBand(gDrawers[0], Band{0, kCanvasHeight}, gEverything);
     } else {
+        for (const Command& c : pendingCommands()) {
+            if (c.kind != Command::Kind::Composite) continue;
+            readyForSharing(c.draw.source);
+            if (c.draw.maskKind == MaskKind::Image) readyForSharing(c.draw.mask);
+        }
         const int bands = placeBands(gThreads * kBandsPerThread);
         gBandsDone.store(0);
         gOffer.store(static_cast<std::uint64_t>(bands) << 32);
@@ -1005,8 +1011,6 @@ bool canvasReady() {
 
 void drawOnCanvas(const CanvasDraw& d) {
     if (!gCanvas || outsideCanvas(d.x, d.y, d.w, d.h)) return;
-    readyForSharing(d.source);
-    if (d.maskKind == MaskKind::Image) readyForSharing(d.mask);
     Command c;
     c.kind = Command::Kind::Composite;
     c.top = static_cast<int>(std::max<std::int64_t>(d.y, 0));
