@@ -198,6 +198,13 @@ struct RunLayers {
     int from = 0, upTo = 0, keep = -1;
 };
 std::array<RunLayers, kTiles> gRunLayers;
+// The runs joined down the rows where they line up and their layers allow,
+// as the horizontal joins do: a draw across several rows of a moving thing
+// is then one call into pixman instead of one a row. gRunRect: the
+// rectangle each run is part of.
+std::array<CanvasRect, kTiles> gDrawRects;
+std::array<RunLayers, kTiles> gDrawLayers;
+std::array<int, kTiles> gRunRect;
 // The runs kept in the backdrop this frame, in the order of their `keep`.
 std::array<int, kTiles> gKeeps;
 int gKeepCount = 0;
@@ -394,17 +401,22 @@ void drawBand(Drawer& d, const Band& band, bool everywhere) {
             continue;
         }
         // A row's runs go left to right: only those from the first that
-        // reaches past the command's left edge can meet it.
-        for (int row = top / kTile; row <= (bottom - 1) / kTile; ++row) {
+        // reaches past the command's left edge can meet it. A run's
+        // rectangle has the run's columns, and is drawn in the first row
+        // both it and the command reach.
+        const int firstRow = top / kTile;
+        for (int row = firstRow; row <= (bottom - 1) / kTile; ++row) {
             const CanvasRect* begin = gRuns.data() + gRowRuns[row];
             const CanvasRect* end = gRuns.data() + gRowRuns[row + 1];
             const CanvasRect* run =
                 std::partition_point(begin, end,
                                      [&](const CanvasRect& r) { return r.x + r.w <= c.left; });
             for (; run != end && run->x < c.right; ++run) {
-                if (at < gRunLayers[static_cast<std::size_t>(run - gRuns.data())].from) continue;
-                const int x0 = std::max(c.left, run->x), x1 = std::min(c.right, run->x + run->w);
-                const int y0 = std::max(top, run->y), y1 = std::min(bottom, run->y + run->h);
+                const int k = gRunRect[static_cast<std::size_t>(run - gRuns.data())];
+                const CanvasRect& rect = gDrawRects[k];
+                if ((row > firstRow && rect.y < row * kTile) || at < gDrawLayers[k].from) continue;
+                const int x0 = std::max(c.left, rect.x), x1 = std::min(c.right, rect.x + rect.w);
+                const int y0 = std::max(top, rect.y), y1 = std::min(bottom, rect.y + rect.h);
                 if (y0 < y1) drawPiece(d, c, x0, y0, x1, y1);
             }
         }
@@ -802,6 +814,54 @@ void addToRuns(std::array<CanvasRect, kTiles>& list, const std::array<int, kTile
     list[runs++] = CanvasRect{x0, y0, x1 - x0, y1 - y0};
 }
 
+// Joins runs down the rows where they line up, into `rects`. With `layers`:
+// only where the runs' layers allow, the rectangles' layers in
+// `rectLayers` and each run's rectangle in `runRect`.
+int joinRuns(const std::array<CanvasRect, kTiles>& runs, const std::array<int, kTilesY + 1>& rowRuns,
+             std::array<CanvasRect, kTiles>& rects, const RunLayers* layers = nullptr,
+             RunLayers* rectLayers = nullptr, int* runRect = nullptr) {
+    int count = 0;
+    // The rectangles whose bottom is the top of the row at hand.
+    static std::array<int, kTiles> listA, listB;
+    int* reaching = listA.data();
+    int* next = listB.data();
+    int reachingCount = 0;
+    for (int ty = 0; ty < kTilesY; ++ty) {
+        int nextCount = 0;
+        for (int i = rowRuns[ty]; i < rowRuns[ty + 1]; ++i) {
+            const CanvasRect& run = runs[i];
+            int found = -1;
+            for (int k = 0; k < reachingCount && found < 0; ++k) {
+                const CanvasRect& above = rects[reaching[k]];
+                if (above.x == run.x && above.w == run.w && above.y + above.h == run.y)
+                    found = reaching[k];
+            }
+            if (found >= 0 && layers) {
+                const RunLayers& above = rectLayers[found];
+                const RunLayers joined{std::max(above.from, layers[i].from),
+                                       std::min(above.upTo, layers[i].upTo), -1};
+                if (above.keep < 0 && layers[i].keep < 0 && joined.from <= joined.upTo)
+                    rectLayers[found] = joined;
+                else
+                    found = -1;
+            }
+            if (found >= 0) {
+                rects[found].h += run.h;
+            } else {
+                found = count;
+                if (layers) rectLayers[count] = layers[i];
+                rects[count++] = run;
+            }
+            if (runRect) runRect[i] = found;
+            // Only a run that reaches the row's bottom can go on below.
+            if (run.y + run.h == std::min((ty + 1) * kTile, kCanvasHeight)) next[nextCount++] = found;
+        }
+        std::swap(reaching, next);
+        reachingCount = nextCount;
+    }
+    return count;
+}
+
 // How this frame's draws in tile i began.
 TileStart startOf(int i) {
     return gNow->start[i] == TileStart::Untouched ? gNow->wideStart : gNow->start[i];
@@ -871,40 +931,7 @@ void findDirtyTiles() {
     for (int i = 0; i < runs; ++i) gRedrawnPixels += std::int64_t{gRuns[i].w} * gRuns[i].h;
     std::sort(gKeeps.begin(), gKeeps.begin() + gKeepCount,
               [](int a, int b) { return gRunLayers[a].keep < gRunLayers[b].keep; });
-}
-
-// Joins runs down the rows where they line up, into `rects`.
-int joinRuns(const std::array<CanvasRect, kTiles>& runs, const std::array<int, kTilesY + 1>& rowRuns,
-             std::array<CanvasRect, kTiles>& rects) {
-    int count = 0;
-    // The rectangles whose bottom is the top of the row at hand.
-    static std::array<int, kTiles> listA, listB;
-    int* reaching = listA.data();
-    int* next = listB.data();
-    int reachingCount = 0;
-    for (int ty = 0; ty < kTilesY; ++ty) {
-        int nextCount = 0;
-        for (int i = rowRuns[ty]; i < rowRuns[ty + 1]; ++i) {
-            const CanvasRect& run = runs[i];
-            int found = -1;
-            for (int k = 0; k < reachingCount && found < 0; ++k) {
-                const CanvasRect& above = rects[reaching[k]];
-                if (above.x == run.x && above.w == run.w && above.y + above.h == run.y)
-                    found = reaching[k];
-            }
-            if (found >= 0) {
-                rects[found].h += run.h;
-            } else {
-                found = count;
-                rects[count++] = run;
-            }
-            // Only a run that reaches the row's bottom can go on below.
-            if (run.y + run.h == std::min((ty + 1) * kTile, kCanvasHeight)) next[nextCount++] = found;
-        }
-        std::swap(reaching, next);
-        reachingCount = nextCount;
-    }
-    return count;
+    joinRuns(gRuns, gRowRuns, gDrawRects, gRunLayers.data(), gDrawLayers.data(), gRunRect.data());
 }
 
 // The frame's damage and outline.
