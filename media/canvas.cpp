@@ -198,12 +198,12 @@ struct RunLayers {
     int from = 0, upTo = 0, keep = -1;
 };
 std::array<RunLayers, kTiles> gRunLayers;
-// The runs joined down the rows where they line up and their layers allow,
-// as the horizontal joins do: a draw across several rows of a moving thing
-// is then one call into pixman instead of one a row. gRunRect: the
-// rectangle each run is part of.
-std::array<CanvasRect, kTiles> gDrawRects;
-std::array<RunLayers, kTiles> gDrawLayers;
+// The damage: the runs joined down the rows where they line up and their
+// layers allow, as the joins along a row do. A draw across several rows of
+// a moving thing is then one call into pixman instead of one a row, and
+// present() copies or scales these. gRunRect: each run's rectangle.
+std::array<CanvasRect, kTiles> gDamage;
+std::array<RunLayers, kTiles> gDamageLayers;
 std::array<int, kTiles> gRunRect;
 // The runs kept in the backdrop this frame, in the order of their `keep`.
 std::array<int, kTiles> gKeeps;
@@ -214,9 +214,9 @@ bool gEverything = true;  // the frame is drawn whole
 // is sent, in few rectangles.
 std::array<CanvasRect, kTiles> gOutlineRuns;
 std::array<int, kTilesY + 1> gOutlineRowRuns;
-// The runs joined down the rows where they line up: what present() copies
-// or scales, and the outline it sends.
-std::array<CanvasRect, kTiles> gDamage, gOutline;
+// The outline's runs joined down the rows where they line up: what the
+// display is sent.
+std::array<CanvasRect, kTiles> gOutline;
 int gDamageRects = 0, gOutlineRects = 0;
 // The canvas holds what the draws in gLast draw.
 bool gLastKnown = false;
@@ -413,8 +413,8 @@ void drawBand(Drawer& d, const Band& band, bool everywhere) {
                                      [&](const CanvasRect& r) { return r.x + r.w <= c.left; });
             for (; run != end && run->x < c.right; ++run) {
                 const int k = gRunRect[static_cast<std::size_t>(run - gRuns.data())];
-                const CanvasRect& rect = gDrawRects[k];
-                if ((row > firstRow && rect.y < row * kTile) || at < gDrawLayers[k].from) continue;
+                const CanvasRect& rect = gDamage[k];
+                if ((row > firstRow && rect.y < row * kTile) || at < gDamageLayers[k].from) continue;
                 const int x0 = std::max(c.left, rect.x), x1 = std::min(c.right, rect.x + rect.w);
                 const int y0 = std::max(top, rect.y), y1 = std::min(bottom, rect.y + rect.h);
                 if (y0 < y1) drawPiece(d, c, x0, y0, x1, y1);
@@ -828,10 +828,13 @@ int joinRuns(const std::array<CanvasRect, kTiles>& runs, const std::array<int, k
     int reachingCount = 0;
     for (int ty = 0; ty < kTilesY; ++ty) {
         int nextCount = 0;
+        // Both lie left to right: the search goes on from where it stopped.
+        int k = 0;
         for (int i = rowRuns[ty]; i < rowRuns[ty + 1]; ++i) {
             const CanvasRect& run = runs[i];
             int found = -1;
-            for (int k = 0; k < reachingCount && found < 0; ++k) {
+            while (k < reachingCount && rects[reaching[k]].x < run.x) ++k;
+            if (k < reachingCount) {
                 const CanvasRect& above = rects[reaching[k]];
                 if (above.x == run.x && above.w == run.w && above.y + above.h == run.y)
                     found = reaching[k];
@@ -931,17 +934,17 @@ void findDirtyTiles() {
     for (int i = 0; i < runs; ++i) gRedrawnPixels += std::int64_t{gRuns[i].w} * gRuns[i].h;
     std::sort(gKeeps.begin(), gKeeps.begin() + gKeepCount,
               [](int a, int b) { return gRunLayers[a].keep < gRunLayers[b].keep; });
-    joinRuns(gRuns, gRowRuns, gDrawRects, gRunLayers.data(), gDrawLayers.data(), gRunRect.data());
+    gDamageRects =
+        joinRuns(gRuns, gRowRuns, gDamage, gRunLayers.data(), gDamageLayers.data(), gRunRect.data());
 }
 
-// The frame's damage and outline.
+// The frame's outline, and its damage when it is drawn whole.
 void joinDamage() {
     if (gEverything) {
         gDamage[0] = gOutline[0] = CanvasRect{0, 0, kCanvasWidth, kCanvasHeight};
         gDamageRects = gOutlineRects = 1;
         return;
     }
-    gDamageRects = joinRuns(gRuns, gRowRuns, gDamage);
     gOutlineRects = joinRuns(gOutlineRuns, gOutlineRowRuns, gOutline);
 }
 
