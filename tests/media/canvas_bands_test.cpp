@@ -222,6 +222,30 @@ TEST_F(CanvasBands, WhatLiesStillBeneathAMovingThingIsKeptAndDrawnInItsPlace) {
     checkDamage(false);
 }
 
+// Changed parts that line up down the tile rows are drawn as one rectangle
+// where the tiles' backdrops allow: not when the upper tile keeps less than
+// a draw over the whole canvas and the lower one more. A draw across several
+// rows of such a rectangle, or starting halfway down it, is carried out once.
+TEST_F(CanvasBands, PartsThatLineUpDownTheRowsAreDrawnOnceWhereTheirBackdropsAllow) {
+    checkDamage(true);
+    for (int frame = 0; frame < 24; ++frame) {
+        const int dash = frame % 8;
+        clearCanvas(rgb(10, 20, 30));
+        fillAdditive(320, 480, 16, 16, 40, 0, 0);
+        fillAdditive(0, 0, kCanvasWidth, kCanvasHeight, 1, 1, 1);
+        fillAdditive(320, 496, 16, 16, 0, 40, 0);
+        fillAdditive(400, 480, 16, 32, 0, 40, 0);
+        fillAdditive(324, 490 + dash, 2, 12, 0, 0, 90);  // across the two tiles
+        fillAdditive(404, 490 + dash, 2, 12, 0, 0, 90);
+        fillAdditive(500 + dash, 470, 6, 60, 30, 30, 0);  // down four rows
+        fillAdditive(498, 500, 20, 10, 0, 30, 30);
+        flip();
+    }
+    EXPECT_LT(redrawnShare(), 0.01);
+    EXPECT_EQ(damageMismatches(), 0);
+    checkDamage(false);
+}
+
 // A frame whose draws are the last frame's draws nothing; the same draws of a
 // picture whose pixels changed meanwhile draw again, and only where it lies.
 TEST_F(CanvasBands, AFrameLikeTheLastDrawsNothingUnlessAPictureChanged) {
